@@ -1,0 +1,95 @@
+#include "batch/batch_run.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+#include <memory>
+#include <vector>
+
+#include "app/activity_log.h"
+#include "app/control_ids.h"
+#include "app/globals.h"
+#include "batch/image_discovery.h"
+#include "imaging/resize_and_save.h"
+
+namespace {
+
+// A short pause after each file, so the log and progress bar are seen to move.
+constexpr DWORD kPauseAfterFileMs = 10;
+constexpr int kSizeTextCapacity = 32;
+
+// Reads a size box in base 10 with the C runtime, which also takes full-width and other
+// script digits and leading Unicode spaces; text without digits reads as 0.
+int ReadSizeBox(HWND box)
+{
+  wchar_t text[kSizeTextCapacity] = {};
+  GetWindowTextW(box, text, kSizeTextCapacity);
+  if (text[0] == L'\0')
+    return 0;
+  return static_cast<int>(std::wcstol(text, nullptr, 10));
+}
+
+std::wstring FileName(const std::wstring& path)
+{
+  return path.substr(path.rfind(L'\\') + 1);
+}
+
+void RunBatch(const std::wstring& folder)
+{
+  const int width = ReadSizeBox(g_widthEdit);
+  const int height = ReadSizeBox(g_heightEdit);
+  if (width <= 0 && height <= 0) {
+    AppendLog(L"错误：请至少指定宽度或高度之一");
+    return;
+  }
+
+  const std::wstring outputFolder = folder + L"\\datas";
+  if (!EnsureDirectory(outputFolder)) {
+    AppendLog(L"错误：无法创建输出目录");
+    return;
+  }
+
+  const std::vector<std::wstring> files = ListImageFiles(folder);
+  if (files.empty()) {
+    AppendLog(L"错误：目录中没有找到图片文件");
+    return;
+  }
+  const int count = static_cast<int>(files.size());
+
+  AppendLog(L"开始处理图片...");
+  AppendLog(L"目标尺寸: " + std::to_wstring(width) + L" x " + std::to_wstring(height));
+  AppendLog(L"找到 " + std::to_wstring(count) + L" 个图片文件");
+  // The range message holds 16 bits: past 65535 files the bar's range wraps.
+  SendMessageW(g_progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, count));
+  SendMessageW(g_progressBar, PBM_SETPOS, 0, 0);
+
+  int succeeded = 0;
+  for (int index = 0; index < count; ++index) {
+    SendMessageW(g_progressBar, PBM_SETPOS, static_cast<WPARAM>(index) + 1, 0);
+    const std::wstring name = FileName(files[index]);
+    if (ResizeAndSave(files[index], outputFolder + L"\\" + name, width, height)) {
+      ++succeeded;
+      AppendLog(L"✓ " + name);
+    } else {
+      AppendLog(L"✗ " + name + L" 处理失败");
+    }
+    Sleep(kPauseAfterFileMs);
+  }
+  AppendLog(L"处理完成! 成功: " + std::to_wstring(succeeded) + L"/" + std::to_wstring(count));
+}
+
+}  // namespace
+
+bool EnsureDirectory(const std::wstring& folder)
+{
+  return CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+DWORD WINAPI BatchWorker(LPVOID folderCopy)
+{
+  RunBatch(*std::unique_ptr<std::wstring>(static_cast<std::wstring*>(folderCopy)));
+  // Enabling Start is the run's last act: from here on the worker holds nothing and
+  // makes no GDI+ call, so the window may close and GDI+ shut down.
+  EnableWindow(GetDlgItem(g_mainWindow, ID_START), TRUE);
+  return 0;
+}

@@ -1,0 +1,72 @@
+#include "imaging/resize_and_save.h"
+
+#include <windows.h>
+#include <gdiplus.h>
+
+#include <cwchar>
+#include <memory>
+
+#include "imaging/encoder_lookup.h"
+#include "imaging/target_size.h"
+
+namespace {
+
+using Gdiplus::Bitmap;
+using Gdiplus::Ok;
+
+// Draws the whole of source onto a new 32-bit ARGB canvas of the target size with
+// high-quality bicubic resampling. Returns null when the draw fails.
+std::unique_ptr<Bitmap> Redraw(Bitmap& source, SIZE target)
+{
+  auto canvas = std::make_unique<Bitmap>(target.cx, target.cy, PixelFormat32bppARGB);
+  Gdiplus::Graphics surface(canvas.get());
+  surface.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+  surface.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+  // A canvas too large to allocate leaves the surface without a target: the draw
+  // reports that, so it is the one status that decides.
+  if (surface.DrawImage(&source, 0, 0, target.cx, target.cy) != Ok)
+    return nullptr;
+  return canvas;
+}
+
+// Saves canvas with the encoder for mimeType. GIF gets an 8-bit indexed copy: Wine's
+// GIF encoder, handed 32-bit pixels, reports success but writes a header with no image,
+// while Windows quantises to the same 8 bits inside its encoder anyway.
+bool Save(Bitmap& canvas, const std::wstring& outputPath, const wchar_t* mimeType,
+          const CLSID& encoder)
+{
+  if (std::wcscmp(mimeType, L"image/gif") != 0)
+    return canvas.Save(outputPath.c_str(), &encoder, nullptr) == Ok;
+
+  std::unique_ptr<Bitmap> indexed(canvas.Clone(0, 0, static_cast<INT>(canvas.GetWidth()),
+                                               static_cast<INT>(canvas.GetHeight()),
+                                               PixelFormat8bppIndexed));
+  return indexed && indexed->GetLastStatus() == Ok &&
+         indexed->Save(outputPath.c_str(), &encoder, nullptr) == Ok;
+}
+
+}  // namespace
+
+bool ResizeAndSave(const std::wstring& inputPath, const std::wstring& outputPath, int width,
+                   int height)
+{
+  // No embedded colour profile is applied: only the pixels are carried over.
+  Bitmap source(inputPath.c_str(), FALSE);
+  if (source.GetLastStatus() != Ok)
+    return false;
+  const UINT sourceWidth = source.GetWidth();
+  const UINT sourceHeight = source.GetHeight();
+  if (sourceWidth == 0 || sourceHeight == 0)
+    return false;
+
+  const std::unique_ptr<Bitmap> canvas =
+      Redraw(source, TargetSize(sourceWidth, sourceHeight, width, height));
+  if (!canvas)
+    return false;
+
+  const wchar_t* mimeType = EncoderMimeTypeForPath(outputPath);
+  CLSID encoder;
+  if (FindEncoderForMimeType(mimeType, &encoder) < 0)
+    return false;
+  return Save(*canvas, outputPath, mimeType, encoder);
+}

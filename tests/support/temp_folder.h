@@ -1,0 +1,27 @@
+#pragma once
+#include <string>
+
+// A fresh folder under the temporary folder, removed with all it holds when the object
+// goes out of scope.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::wstring& Path() const { return path_; }
+  std::wstring PathOf(const std::wstring& name) const { return path_ + L"\\" + name; }
+  std::wstring OutputOf(const std::wstring& name) const { return path_ + L"\\datas\\" + name; }
+
+ private:
+  std::wstring path_;
+};
+
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+bool IsFolder(const std::wstring& path);
+void MakeFolder(const std::wstring& path);
+// UTF-8 for test messages: gtest prints narrow strings.
+std::string Utf8(const std::wstring& text);
