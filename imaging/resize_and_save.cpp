@@ -29,20 +29,33 @@ std::unique_ptr<Bitmap> Redraw(Bitmap& source, SIZE target)
   return canvas;
 }
 
-// Saves canvas with the encoder for mimeType. GIF gets an 8-bit indexed copy: Wine's
-// GIF encoder, handed 32-bit pixels, reports success but writes a header with no image,
-// while Windows quantises to the same 8 bits inside its encoder anyway.
+// Writes image beside outputPath and moves it over that name only once complete: a save
+// that fails part-way (a canvas too large to encode, a full disk) then leaves neither a
+// truncated file nor a damaged output of an earlier run.
+bool SaveReplacing(Bitmap& image, const std::wstring& outputPath, const CLSID& encoder)
+{
+  const std::wstring partialPath = outputPath + L".partial";
+  if (image.Save(partialPath.c_str(), &encoder, nullptr) == Ok &&
+      MoveFileExW(partialPath.c_str(), outputPath.c_str(), MOVEFILE_REPLACE_EXISTING))
+    return true;
+  DeleteFileW(partialPath.c_str());
+  return false;
+}
+
+// GIF gets an 8-bit indexed copy: Wine's GIF encoder, handed 32-bit pixels, reports
+// success but writes a header with no image, while Windows quantises to the same 8 bits
+// inside its encoder anyway.
 bool Save(Bitmap& canvas, const std::wstring& outputPath, const wchar_t* mimeType,
           const CLSID& encoder)
 {
   if (std::wcscmp(mimeType, L"image/gif") != 0)
-    return canvas.Save(outputPath.c_str(), &encoder, nullptr) == Ok;
+    return SaveReplacing(canvas, outputPath, encoder);
 
   std::unique_ptr<Bitmap> indexed(canvas.Clone(0, 0, static_cast<INT>(canvas.GetWidth()),
                                                static_cast<INT>(canvas.GetHeight()),
                                                PixelFormat8bppIndexed));
   return indexed && indexed->GetLastStatus() == Ok &&
-         indexed->Save(outputPath.c_str(), &encoder, nullptr) == Ok;
+         SaveReplacing(*indexed, outputPath, encoder);
 }
 
 }  // namespace
