@@ -6,6 +6,7 @@ function(quillmere_apply_settings target)
   else()
     target_compile_options(${target} PRIVATE -Wall -Wextra -municode)
     # No MinGW runtime DLL beside the .exe: libgcc, libstdc++ and winpthread go inside it.
-    target_link_options(${target} PRIVATE -municode -static -static-libgcc -static-libstdc++)
+    target_link_options(${target} PRIVATE -municode -static -static-libgcc -static-libstdc++
+                        $<$<CONFIG:Release>:-s>)
   endif()
 endfunction()
