@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,8 +18,9 @@ namespace {
 // whose location CTest passes in QUILLMERE_CORPUS.
 std::wstring CorpusFolder()
 {
-  const wchar_t* folder = _wgetenv(L"QUILLMERE_CORPUS");
-  std::wstring path = folder ? folder : L"";
+  wchar_t folder[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(L"QUILLMERE_CORPUS", folder, MAX_PATH);
+  std::wstring path = length > 0 && length < MAX_PATH ? folder : L"";
   for (wchar_t& unit : path) {
     if (unit == L'/')
       unit = L'\\';
