@@ -1,0 +1,217 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "e2e_fixture.h"
+#include "support/temp_folder.h"
+#include "support/test_images.h"
+
+namespace {
+
+// The lines of a run over files, in their order; every file succeeds but those in failed.
+Lines RunLines(const std::string& sizeLine, const std::vector<std::wstring>& files,
+               const std::vector<std::wstring>& failed = {})
+{
+  Lines lines = {"开始处理图片...", sizeLine,
+                 "找到 " + std::to_string(files.size()) + " 个图片文件"};
+  size_t succeeded = 0;
+  for (const std::wstring& file : files) {
+    if (std::find(failed.begin(), failed.end(), file) != failed.end()) {
+      lines.push_back("✗ " + Utf8(file) + " 处理失败");
+    } else {
+      lines.push_back("✓ " + Utf8(file));
+      ++succeeded;
+    }
+  }
+  lines.push_back("处理完成! 成功: " + std::to_string(succeeded) + "/" +
+                  std::to_string(files.size()));
+  return lines;
+}
+
+// The greeting, then the given lines.
+Lines AfterGreeting(std::initializer_list<Lines> parts)
+{
+  Lines lines = Greeting();
+  for (const Lines& part : parts)
+    lines.insert(lines.end(), part.begin(), part.end());
+  return lines;
+}
+
+size_t CountStartingWith(const Lines& lines, const std::string& prefix)
+{
+  const auto starts = [&prefix](const std::string& line) {
+    return line.compare(0, prefix.size(), prefix) == 0;
+  };
+  return static_cast<size_t>(std::count_if(lines.begin(), lines.end(), starts));
+}
+
+}  // namespace
+
+using BatchRunTest = QuillmereTest;
+
+TEST_F(BatchRunTest, InitialSizesScaleEveryImageTo100PixelsHigh)
+{
+  TempFolder folder;
+  WriteImages(folder.Path(), {{L"photo.jpg", 640, 480, L"image/jpeg"},
+                              {L"wide.png", 300, 150, L"image/png"},
+                              {L"tall.bmp", 50, 200, L"image/bmp"},
+                              {L"banner.gif", 120, 60, L"image/gif"},
+                              {L"scan.tiff", 80, 80, L"image/tiff"}});
+  WriteBytes(folder.PathOf(L"broken.png"), "not an image");
+  WriteBytes(folder.PathOf(L"notes.txt"), "not an image name");
+  ChooseFolder(folder.Path());
+
+  EXPECT_TRUE(RunBatch("处理完成! 成功: 5/6")) << "Start stayed enabled after the press";
+
+  const std::vector<std::wstring> files = InListingOrder(
+      folder.Path(),
+      {L"photo.jpg", L"wide.png", L"tall.bmp", L"banner.gif", L"scan.tiff", L"broken.png"});
+  ASSERT_EQ(files.size(), 6u);
+  const Lines expected = AfterGreeting(
+      {{SelectedLine(folder.Path())}, RunLines("目标尺寸: 0 x 100", files, {L"broken.png"})});
+  EXPECT_EQ(Log(), expected);
+
+  const driver::ProgressState progress = App().Progress();
+  EXPECT_EQ(progress.low, 0);
+  EXPECT_EQ(progress.high, 6);
+  EXPECT_EQ(progress.position, 6);
+
+  struct Output {
+    const wchar_t* name;
+    const char* format;
+    UINT width;
+    UINT height;
+  };
+  const Output outputs[] = {{L"photo.jpg", "jpeg", 133, 100}, {L"wide.png", "png", 200, 100},
+                            {L"tall.bmp", "bmp", 25, 100},    {L"banner.gif", "gif", 200, 100},
+                            {L"scan.tiff", "tiff", 100, 100}};
+  for (const Output& output : outputs) {
+    SCOPED_TRACE(Utf8(output.name));
+    const DecodedImage image = DecodeImage(folder.OutputOf(output.name));
+    ASSERT_TRUE(image.decoded);
+    EXPECT_EQ(image.width, output.width);
+    EXPECT_EQ(image.height, output.height);
+    EXPECT_EQ(FormatOf(folder.OutputOf(output.name)), output.format);
+  }
+  EXPECT_FALSE(FileExists(folder.OutputOf(L"broken.png")));
+  EXPECT_FALSE(FileExists(folder.OutputOf(L"notes.txt")));
+}
+
+TEST_F(BatchRunTest, FullWidthDigitsReadAsTheirValue)
+{
+  TempFolder folder;
+  WriteImages(folder.Path(), {{L"a.png", 400, 300, L"image/png"}});
+  ChooseFolder(folder.Path());
+  App().SetSizes(L"２００", L"");
+  ASSERT_EQ(Utf8(driver::TextOf(App().Control(driver::kWidthEditId))), "２００");
+
+  RunBatch("处理完成! 成功: 1/1");
+  const Lines expected =
+      AfterGreeting({{SelectedLine(folder.Path())}, RunLines("目标尺寸: 200 x 0", {L"a.png"})});
+  EXPECT_EQ(Log(), expected);
+  const DecodedImage image = DecodeImage(folder.OutputOf(L"a.png"));
+  ASSERT_TRUE(image.decoded);
+  EXPECT_EQ(image.width, 200u);
+  EXPECT_EQ(image.height, 150u);
+}
+
+TEST_F(BatchRunTest, BothBoxesEmptyOnlyLogsAnError)
+{
+  TempFolder folder;
+  WriteImages(folder.Path(), {{L"a.png", 40, 30, L"image/png"}});
+  ChooseFolder(folder.Path());
+  App().SetSizes(L"", L"");
+  const driver::ProgressState before = App().Progress();
+
+  const std::string error = "错误：请至少指定宽度或高度之一";
+  RunBatch(error);
+  const Lines expected = AfterGreeting({{SelectedLine(folder.Path()), error}});
+  EXPECT_EQ(Log(), expected);
+  EXPECT_FALSE(IsFolder(folder.PathOf(L"datas")));
+  const driver::ProgressState after = App().Progress();
+  EXPECT_EQ(after.low, before.low);
+  EXPECT_EQ(after.high, before.high);
+  EXPECT_EQ(after.position, before.position);
+}
+
+TEST_F(BatchRunTest, ClearLogDuringARunKeepsTheRunsLaterLines)
+{
+  const int kImages = 60;
+  TempFolder folder;
+  WriteNumberedImages(folder.Path(), kImages);
+  ChooseFolder(folder.Path());
+
+  App().Click(driver::kStartId);
+  ASSERT_TRUE(driver::WaitUntil([this] { return CountStartingWith(Log(), "✓ ") > 0; },
+                                driver::kUiTimeoutMs));
+  App().Click(driver::kClearLogId);
+  EXPECT_FALSE(App().StartEnabled()) << "the run ended before the log was cleared";
+  ASSERT_TRUE(App().WaitForRunEnd(kRunTimeoutMs));
+
+  const Lines run = RunLines("目标尺寸: 0 x 100",
+                             InListingOrder(folder.Path(), NumberedNames(kImages)));
+  const Lines log = Log();
+  ASSERT_FALSE(log.empty());
+  ASSERT_LT(log.size(), run.size()) << "the log was not cleared";
+  EXPECT_EQ(log, Lines(run.end() - static_cast<std::ptrdiff_t>(log.size()), run.end()));
+}
+
+TEST_F(BatchRunTest, StartPressedTwiceQuicklyStartsOneRun)
+{
+  const int kImages = 8;
+  TempFolder folder;
+  WriteNumberedImages(folder.Path(), kImages);
+  ChooseFolder(folder.Path());
+  const Lines run =
+      RunLines("目标尺寸: 0 x 100", InListingOrder(folder.Path(), NumberedNames(kImages)));
+  // A second run would have begun long before the first one's summary.
+  const auto waitForSummary = [this] {
+    const bool ended = driver::WaitUntil(
+        [this] {
+          return CountStartingWith(Log(), "处理完成! 成功: ") > 0 && App().StartEnabled();
+        },
+        kRunTimeoutMs);
+    EXPECT_TRUE(ended) << "no run ended";
+  };
+
+  App().Click(driver::kStartId);
+  App().Click(driver::kStartId);
+  waitForSummary();
+  EXPECT_EQ(Log(), AfterGreeting({{SelectedLine(folder.Path())}, run})) << "after two clicks";
+
+  App().Click(driver::kClearLogId);
+  const HWND start = App().Control(driver::kStartId);
+  for (int press = 0; press < 2; ++press)
+    PostMessageW(App().Window(), WM_COMMAND, MAKEWPARAM(driver::kStartId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(start));
+  waitForSummary();
+  EXPECT_EQ(Log(), run) << "after two queued commands";
+}
+
+TEST_F(BatchRunTest, ClosingDuringALongRunEndsTheProcessPromptly)
+{
+  const int kImages = 300;
+  TempFolder folder;
+  WriteNumberedImages(folder.Path(), kImages);
+  ChooseFolder(folder.Path());
+
+  App().Click(driver::kStartId);
+  ASSERT_TRUE(driver::WaitUntil([this] { return CountStartingWith(Log(), "✓ ") >= 10; },
+                                driver::kUiTimeoutMs));
+  const int position = App().Progress().position;
+  ASSERT_FALSE(App().StartEnabled());
+  ASSERT_LT(position, kImages) << "the run ended before the window was closed";
+
+  const auto closing = std::chrono::steady_clock::now();
+  ASSERT_TRUE(App().Close(kExitTimeoutMs)) << "still running 5 s after WM_CLOSE";
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - closing);
+  EXPECT_EQ(App().Process().ExitCode(), 0u);
+  std::printf("closed at file %d of %d; the process ended %lld ms after WM_CLOSE\n", position,
+              kImages, static_cast<long long>(elapsed.count()));
+}

@@ -1,0 +1,56 @@
+#pragma once
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "quillmere_session.h"
+
+// A run of a few hundred small files takes seconds; this leaves room for a slow machine.
+constexpr DWORD kRunTimeoutMs = 60000;
+// Closing the window must end the process within this, even during a run.
+constexpr DWORD kExitTimeoutMs = 5000;
+
+// The quillmere.exe under test, as given on the command line.
+void SetProgramPath(const std::wstring& path);
+
+// Lines of the program's log, compared in UTF-8 so that failures print readably.
+using Lines = std::vector<std::string>;
+Lines Greeting();
+std::string SelectedLine(const std::wstring& folder);
+
+struct ImageFile {
+  std::wstring name;
+  int width;
+  int height;
+  const wchar_t* mimeType;
+};
+void WriteImages(const std::wstring& folder, const std::vector<ImageFile>& images);
+// img001.png, img002.png, ... up to count.
+std::vector<std::wstring> NumberedNames(int count);
+// Copies of one small PNG under NumberedNames(count).
+void WriteNumberedImages(const std::wstring& folder, int count);
+// Of names, those in folder, in the order the file system lists the folder.
+std::vector<std::wstring> InListingOrder(const std::wstring& folder,
+                                         const std::vector<std::wstring>& names);
+
+// Each test drives a freshly started quillmere.exe, closed again at its end.
+class QuillmereTest : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  driver::QuillmereSession& App() { return *app_; }
+  Lines Log() const;
+  // Chooses folder through the picker and waits until the program has logged it.
+  void ChooseFolder(const std::wstring& folder);
+  // Clicks Start and waits for the run to end, checking that Start comes back only after
+  // the run has logged lastLine. Returns whether Start read disabled right after the click.
+  bool RunBatch(const std::string& lastLine);
+
+ private:
+  std::unique_ptr<driver::QuillmereSession> app_;
+};

@@ -1,0 +1,65 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ui_driver.h"
+
+// quillmere.exe as its user sees it: the main window, its controls and the folder picker.
+namespace driver {
+
+// Control ids, fixed by the window's design; the two labels have id 0.
+constexpr int kSelectFolderId = 1001;
+constexpr int kHeightEditId = 1002;
+constexpr int kWidthEditId = 1003;
+constexpr int kStartId = 1004;
+constexpr int kProgressId = 1005;
+constexpr int kLogListId = 1006;
+constexpr int kClearLogId = 1007;
+
+// How long a window, dialog or command may take to answer.
+constexpr DWORD kUiTimeoutMs = 10000;
+
+class QuillmereSession {
+ public:
+  // Starts the program and waits for its main window. Throws DriverError.
+  explicit QuillmereSession(const std::wstring& exePath);
+
+  DrivenProcess& Process() { return process_; }
+  HWND Window() const { return window_; }
+  HWND Control(int id) const { return GetDlgItem(window_, id); }
+
+  std::vector<std::wstring> LogLines() const;
+  bool StartEnabled() const;
+  ProgressState Progress() const;
+
+  void SetSizes(const std::wstring& width, const std::wstring& height);
+  // Clicks a button and returns once its command has been carried out. Not for the
+  // Select-folder button: its picker would hold the driver until closed.
+  void Click(int id);
+  // Opens the picker, walks it to folder and presses OK. Throws DriverError.
+  void ChooseFolder(const std::wstring& folder);
+  // Opens the picker, walks it to folder and presses Cancel. Throws DriverError.
+  void CancelFolderChoice(const std::wstring& folder);
+  // Opens the picker, selects the computer, a place with no file-system path, and presses
+  // OK. Throws DriverError.
+  void ChooseComputer();
+
+  // Returns once the program's UI thread is back in its message loop: whatever the last
+  // command does on that thread is done.
+  void Sync() const;
+  bool WaitForLine(const std::wstring& line, DWORD timeoutMs) const;
+  // Waits for a batch run to end: it enables Start as its last act.
+  bool WaitForRunEnd(DWORD timeoutMs) const;
+  // Closes the main window; true once the process has exited.
+  bool Close(DWORD timeoutMs);
+
+ private:
+  HWND OpenPicker();
+
+  DrivenProcess process_;
+  HWND window_ = nullptr;
+};
+
+}  // namespace driver

@@ -1,0 +1,99 @@
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Works another process's windows from outside, the way a user or an accessibility tool
+// does: window messages, and that process's memory where a message carries a pointer.
+namespace driver {
+
+// A driving step that could not be done; what() is UTF-8.
+class DriverError : public std::runtime_error {
+ public:
+  explicit DriverError(const std::string& what) : std::runtime_error(what) {}
+};
+
+std::string ToUtf8(const std::wstring& text);
+
+// A Linux path as Wine sees it ("/x/y" is "Z:\x\y"); any other path with backslashes.
+std::wstring WindowsPath(const std::wstring& path);
+
+bool RunningUnderWine();
+
+// Polls condition every few milliseconds until it holds (true) or timeoutMs passes (false).
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// A program started by the driver. Still running when the object goes, it is ended,
+// unless Detach() was called.
+class DrivenProcess {
+ public:
+  explicit DrivenProcess(const std::wstring& exePath);
+  ~DrivenProcess();
+  DrivenProcess(const DrivenProcess&) = delete;
+  DrivenProcess& operator=(const DrivenProcess&) = delete;
+
+  DWORD Id() const { return info_.dwProcessId; }
+  bool WaitForExit(DWORD timeoutMs) const;
+  DWORD ExitCode() const;  // STILL_ACTIVE while running
+  void Detach() { detached_ = true; }
+
+ private:
+  PROCESS_INFORMATION info_ = {};
+  bool detached_ = false;
+};
+
+// The visible top-level window of windowClass that belongs to processId, or null once
+// timeoutMs has passed. The class alone is not enough: other processes may have one.
+HWND WaitForProcessWindow(DWORD processId, const wchar_t* windowClass, DWORD timeoutMs);
+
+// The visible top-level window of windowClass owned by owner (a dialog), or null.
+HWND WaitForOwnedWindow(HWND owner, const wchar_t* windowClass, DWORD timeoutMs);
+
+std::wstring ClassOf(HWND window);
+std::wstring TextOf(HWND window);
+DWORD StyleOf(HWND window);
+DWORD ExStyleOf(HWND window);
+// The window's outer rectangle in its parent's client coordinates.
+RECT RectInParent(HWND child);
+// Direct children, topmost first: for children that is their creation order.
+std::vector<HWND> ChildrenOf(HWND parent);
+// The first descendant of windowClass, at any depth, or null.
+HWND FindDescendant(HWND ancestor, const wchar_t* windowClass);
+
+// Every line of a list box. A line removed while reading ends the read early.
+std::vector<std::wstring> ListBoxLines(HWND listBox);
+
+struct ProgressState {
+  int low;
+  int high;
+  int position;
+};
+ProgressState ProgressOf(HWND progressBar);
+
+// Memory inside another process, for messages (tree view items, for one) whose
+// structures hold pointers that the window system does not carry across processes.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(DWORD processId, size_t size);
+  ~RemoteBuffer();
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+  // The address as the other process sees it.
+  BYTE* Address() const { return address_; }
+  void Write(size_t offset, const void* data, size_t size);
+  void Read(size_t offset, void* data, size_t size) const;
+  // Reads from any address of the other process.
+  void ReadAt(const void* remoteAddress, void* data, size_t size) const;
+
+ private:
+  HANDLE process_ = nullptr;
+  BYTE* address_ = nullptr;
+  size_t size_ = 0;
+};
+
+}  // namespace driver
