@@ -3,16 +3,31 @@
 #include <windows.h>
 #include <gdiplus.h>
 
+#include <cstdint>
 #include <cwchar>
 #include <memory>
 
 #include "imaging/encoder_lookup.h"
+#include "imaging/image_header.h"
 #include "imaging/target_size.h"
 
 namespace {
 
 using Gdiplus::Bitmap;
 using Gdiplus::Ok;
+
+// More pixels than one GDI+ bitmap can hold at 32 bits (2 GiB): a decompression bomb,
+// not a photo. Refused from its header alone, because decoding it would exhaust memory,
+// and under Wine a JPEG claiming such a size overflows the decoder's buffer and crashes.
+constexpr uint64_t kMaxSourcePixels = uint64_t{1} << 29;
+
+bool ClaimsTooManyPixels(const std::wstring& path)
+{
+  UINT width = 0;
+  UINT height = 0;
+  return ReadClaimedSize(path, &width, &height) &&
+         static_cast<uint64_t>(width) * height > kMaxSourcePixels;
+}
 
 // Draws the whole of source onto a new 32-bit ARGB canvas of the target size with
 // high-quality bicubic resampling. Returns null when the draw fails.
@@ -63,6 +78,8 @@ bool Save(Bitmap& canvas, const std::wstring& outputPath, const wchar_t* mimeTyp
 bool ResizeAndSave(const std::wstring& inputPath, const std::wstring& outputPath, int width,
                    int height)
 {
+  if (ClaimsTooManyPixels(inputPath))
+    return false;
   // No embedded colour profile is applied: only the pixels are carried over.
   Bitmap source(inputPath.c_str(), FALSE);
   if (source.GetLastStatus() != Ok)

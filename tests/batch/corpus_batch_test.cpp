@@ -8,56 +8,23 @@
 
 #include "batch/image_discovery.h"
 #include "imaging/target_size.h"
+#include "support/shared_files.h"
 #include "support/temp_folder.h"
 #include "support/test_images.h"
 #include "support/test_window.h"
 
 namespace {
 
-// The shared public test images (PngSuite, libpng's crashers, libjpeg-turbo's samples),
-// whose location CTest passes in QUILLMERE_CORPUS.
-std::wstring CorpusFolder()
-{
-  wchar_t folder[MAX_PATH] = {};
-  const DWORD length = GetEnvironmentVariableW(L"QUILLMERE_CORPUS", folder, MAX_PATH);
-  std::wstring path = length > 0 && length < MAX_PATH ? folder : L"";
-  for (wchar_t& unit : path) {
-    if (unit == L'/')
-      unit = L'\\';
-  }
-  return path;
-}
-
-// Copies every file of the corpus's subfolders into target, each name prefixed with its
-// subfolder so none collide; the corpus itself is read-only. Returns name -> bytes.
-std::map<std::wstring, std::string> CopyCorpus(const std::wstring& corpus, const std::wstring& target)
-{
-  std::map<std::wstring, std::string> copied;
-  for (const wchar_t* subfolder : {L"pngsuite", L"png-crashers", L"jpeg-turbo"}) {
-    const std::wstring source = corpus + L"\\" + subfolder;
-    WIN32_FIND_DATAW entry;
-    const HANDLE find = FindFirstFileW((source + L"\\*").c_str(), &entry);
-    EXPECT_NE(find, INVALID_HANDLE_VALUE) << Utf8(source);
-    if (find == INVALID_HANDLE_VALUE)
-      continue;
-    do {
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        continue;
-      const std::wstring name = std::wstring(subfolder) + L"-" + entry.cFileName;
-      copied[name] = ReadBytes(source + L"\\" + entry.cFileName);
-      WriteBytes(target + L"\\" + name, copied[name]);
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-  }
-  return copied;
-}
-
 TEST(CorpusBatch, EveryPublicTestImageGetsOneLineAndNoCrash)
 {
-  const std::wstring corpus = CorpusFolder();
+  // The shared public test images (PngSuite, libpng's crashers, libjpeg-turbo's samples);
+  // the corpus itself is read-only, so the batch runs on a copy.
+  const std::wstring corpus = FolderFromEnvironment(L"QUILLMERE_CORPUS");
   ASSERT_FALSE(corpus.empty()) << "QUILLMERE_CORPUS is not set";
   TempFolder folder;
-  const std::map<std::wstring, std::string> inputs = CopyCorpus(corpus, folder.Path());
+  std::map<std::wstring, std::string> inputs;
+  for (const std::wstring subfolder : {L"pngsuite", L"png-crashers", L"jpeg-turbo"})
+    inputs.merge(CopyFiles(corpus + L"\\" + subfolder, folder.Path(), subfolder + L"-"));
   const std::vector<std::wstring> listed = ListImageFiles(folder.Path());
   ASSERT_GT(listed.size(), 80u);
 

@@ -1,0 +1,113 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "imaging/image_header.h"
+#include "imaging/resize_and_save.h"
+#include "support/crafted_images.h"
+#include "support/shared_files.h"
+#include "support/temp_folder.h"
+#include "support/test_images.h"
+
+namespace {
+
+struct Claimed {
+  bool read;
+  UINT width;
+  UINT height;
+};
+
+Claimed ClaimedSizeOf(const std::wstring& path)
+{
+  Claimed claimed = {false, 0, 0};
+  claimed.read = ReadClaimedSize(path, &claimed.width, &claimed.height);
+  return claimed;
+}
+
+TEST(ImageHeader, ReadsTheSizeOfEveryFormatWithoutDecoding)
+{
+  TempFolder folder;
+  for (const wchar_t* mimeType :
+       {L"image/jpeg", L"image/png", L"image/gif", L"image/bmp", L"image/tiff"}) {
+    SCOPED_TRACE(Utf8(mimeType));
+    const std::wstring path = folder.PathOf(L"image");
+    WriteImage(path, 123, 45, mimeType);
+    const Claimed claimed = ClaimedSizeOf(path);
+    EXPECT_TRUE(claimed.read);
+    EXPECT_EQ(claimed.width, 123u);
+    EXPECT_EQ(claimed.height, 45u);
+  }
+}
+
+TEST(ImageHeader, FindsTheJpegFrameBehindLargeMetadata)
+{
+  TempFolder folder;
+  WriteImage(folder.PathOf(L"plain.jpg"), 64, 32, L"image/jpeg");
+  const std::string plain = ReadBytes(folder.PathOf(L"plain.jpg"));
+  // An application segment of 65533 bytes, then fill bytes, before the rest of the file.
+  const std::string metadata = std::string("\xFF\xE1\xFF\xFF", 4) + std::string(65533, 'x') + "\xFF\xFF";
+  WriteBytes(folder.PathOf(L"exif.jpg"), plain.substr(0, 2) + metadata + plain.substr(2));
+  ASSERT_TRUE(DecodeImage(folder.PathOf(L"exif.jpg")).decoded);
+  const Claimed claimed = ClaimedSizeOf(folder.PathOf(L"exif.jpg"));
+  EXPECT_TRUE(claimed.read && claimed.width == 64 && claimed.height == 32);
+}
+
+TEST(ImageHeader, AgreesWithTheDecoderOnEveryPublicTestImage)
+{
+  const std::wstring corpus = FolderFromEnvironment(L"QUILLMERE_CORPUS");
+  ASSERT_FALSE(corpus.empty()) << "QUILLMERE_CORPUS is not set";
+  int compared = 0;
+  for (const std::wstring subfolder : {L"pngsuite", L"jpeg-turbo"}) {
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = FindFirstFileW((corpus + L"\\" + subfolder + L"\\*").c_str(), &entry);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    do {
+      const std::wstring path = corpus + L"\\" + subfolder + L"\\" + entry.cFileName;
+      const DecodedImage decoded = DecodeImage(path);
+      if (!decoded.decoded)
+        continue;
+      SCOPED_TRACE(Utf8(path));
+      const Claimed claimed = ClaimedSizeOf(path);
+      EXPECT_TRUE(claimed.read);
+      EXPECT_EQ(claimed.width, decoded.width);
+      EXPECT_EQ(claimed.height, decoded.height);
+      ++compared;
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+  }
+  EXPECT_GT(compared, 50);
+}
+
+TEST(ImageHeader, OtherFilesHaveNoClaimedSize)
+{
+  TempFolder folder;
+  WriteBytes(folder.PathOf(L"empty.png"), "");
+  WriteBytes(folder.PathOf(L"text.jpg"), "plain text, long enough for any header");
+  WriteBytes(folder.PathOf(L"cut.jpg"), std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10));
+  for (const wchar_t* name : {L"empty.png", L"text.jpg", L"cut.jpg", L"missing.png"})
+    EXPECT_FALSE(ClaimedSizeOf(folder.PathOf(name)).read) << Utf8(name);
+}
+
+// A header claiming billions of pixels is refused before anything is decoded: under Wine
+// the JPEG one would crash the decoder, and on Windows exhaust memory.
+TEST(ImageHeader, ResizingRefusesDecompressionBombs)
+{
+  TempFolder folder;
+  MakeFolder(folder.PathOf(L"datas"));
+  WriteImage(folder.PathOf(L"base.jpg"), 64, 48, L"image/jpeg");
+  WriteImage(folder.PathOf(L"base.gif"), 64, 48, L"image/gif");
+  WriteImage(folder.PathOf(L"wide.png"), 40000, 2, L"image/png");
+  WriteBytes(folder.PathOf(L"bomb.jpg"), WithClaimedSize(ReadBytes(folder.PathOf(L"base.jpg")), 65500, 65500));
+  WriteBytes(folder.PathOf(L"bomb.gif"), WithClaimedSize(ReadBytes(folder.PathOf(L"base.gif")), 65535, 65535));
+  WriteBytes(folder.PathOf(L"bomb.png"), PngClaiming(65535, 65535));
+  for (const wchar_t* name : {L"bomb.jpg", L"bomb.gif", L"bomb.png"}) {
+    EXPECT_FALSE(ResizeAndSave(folder.PathOf(name), folder.OutputOf(name), 0, 100)) << Utf8(name);
+    EXPECT_FALSE(FileExists(folder.OutputOf(name))) << Utf8(name);
+  }
+  // Large but real: well under the limit.
+  EXPECT_TRUE(ResizeAndSave(folder.PathOf(L"wide.png"), folder.OutputOf(L"wide.png"), 100, 0));
+}
+
+}  // namespace

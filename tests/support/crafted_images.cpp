@@ -1,0 +1,79 @@
+#include "support/crafted_images.h"
+
+namespace {
+
+uint32_t Crc32(const std::string& bytes)
+{
+  uint32_t crc = 0xFFFFFFFFu;
+  for (const char byte : bytes) {
+    crc ^= static_cast<uint8_t>(byte);
+    for (int bit = 0; bit < 8; ++bit)
+      crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+std::string BigEndian32(uint32_t value)
+{
+  return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+          static_cast<char>(value >> 8), static_cast<char>(value)};
+}
+
+std::string PngChunk(const std::string& type, const std::string& data)
+{
+  return BigEndian32(static_cast<uint32_t>(data.size())) + type + data +
+         BigEndian32(Crc32(type + data));
+}
+
+void PutBigEndian16(std::string& bytes, size_t offset, uint16_t value)
+{
+  bytes[offset] = static_cast<char>(value >> 8);
+  bytes[offset + 1] = static_cast<char>(value);
+}
+
+void PutLittleEndian16(std::string& bytes, size_t offset, uint16_t value)
+{
+  bytes[offset] = static_cast<char>(value);
+  bytes[offset + 1] = static_cast<char>(value >> 8);
+}
+
+}  // namespace
+
+std::string PngClaiming(uint32_t width, uint32_t height)
+{
+  // 8-bit RGBA, no interlace.
+  const std::string header = BigEndian32(width) + BigEndian32(height) + std::string("\x08\x06\0\0\0", 5);
+  // A zlib stream holding one stored block: a filter byte and four zero pixels.
+  const std::string row(17, '\0');
+  std::string zlib = "\x78\x01";
+  zlib += '\x01';
+  zlib += std::string{static_cast<char>(row.size()), 0, static_cast<char>(~row.size()), '\xFF'};
+  zlib += row;
+  zlib += BigEndian32(0x00110001u);  // Adler-32 of 17 zero bytes
+  return "\x89PNG\r\n\x1A\n" + PngChunk("IHDR", header) + PngChunk("IDAT", zlib) +
+         PngChunk("IEND", "");
+}
+
+std::string WithClaimedSize(std::string encoded, uint16_t width, uint16_t height)
+{
+  if (encoded.compare(0, 2, "BM") == 0 && encoded.size() > 26) {
+    PutLittleEndian16(encoded, 18, width);
+    PutLittleEndian16(encoded, 22, height);
+    return encoded;
+  }
+  if (encoded.compare(0, 3, "GIF") == 0 && encoded.size() > 10) {
+    PutLittleEndian16(encoded, 6, width);
+    PutLittleEndian16(encoded, 8, height);
+    return encoded;
+  }
+  // JPEG: the baseline or progressive start-of-frame segment carries height, then width.
+  for (size_t at = 2; at + 9 < encoded.size(); ++at) {
+    const unsigned char marker = static_cast<unsigned char>(encoded[at + 1]);
+    if (static_cast<unsigned char>(encoded[at]) == 0xFF && (marker == 0xC0 || marker == 0xC2)) {
+      PutBigEndian16(encoded, at + 5, height);
+      PutBigEndian16(encoded, at + 7, width);
+      return encoded;
+    }
+  }
+  return std::string();
+}
