@@ -1,0 +1,214 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "e2e_fixture.h"
+#include "support/crafted_images.h"
+#include "support/shared_files.h"
+#include "support/temp_folder.h"
+#include "support/test_images.h"
+
+namespace {
+
+constexpr DWORD kRunTimeoutMs = 120000;
+const std::string kFailedSuffix = " 处理失败";
+
+struct InputSnapshot {
+  std::string bytes;
+  DWORD attributes;
+};
+
+// Every file directly in folder, with its bytes and attributes.
+std::map<std::wstring, InputSnapshot> Snapshot(const std::wstring& folder)
+{
+  std::map<std::wstring, InputSnapshot> files;
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE)
+    return files;
+  do {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      files[entry.cFileName] = {ReadBytes(folder + L"\\" + entry.cFileName), entry.dwFileAttributes};
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  return files;
+}
+
+class HostileFolderTest : public QuillmereTest {
+ protected:
+  // Runs a batch at height 100 over the folder and checks what must hold for any input:
+  // one line per listed file, a summary that counts the successes, every success a
+  // decodable image of the right size, every input unchanged. Returns the names that
+  // succeeded.
+  std::set<std::string> RunAndCheck(const std::vector<std::wstring>& listed)
+  {
+    const std::map<std::wstring, InputSnapshot> before = Snapshot(folder.Path());
+    ChooseFolder(folder.Path());
+    const std::string summaryPrefix = "处理完成! 成功: ";
+    App().Click(driver::kStartId);
+    EXPECT_TRUE(App().WaitForRunEnd(kRunTimeoutMs)) << "the run did not end";
+    const Lines log = Log();
+    const auto start = std::find(log.begin(), log.end(), "开始处理图片...");
+    EXPECT_NE(start, log.end());
+    const Lines run(start, log.end());
+
+    std::set<std::string> expectedNames;
+    for (const std::wstring& name : listed)
+      expectedNames.insert(Utf8(name));
+    std::set<std::string> reported;
+    std::set<std::string> succeeded;
+    EXPECT_EQ(run.size(), listed.size() + 4);
+    for (size_t index = 3; index + 1 < run.size(); ++index) {
+      const std::string& line = run[index];
+      const bool success = line.rfind("✓ ", 0) == 0;
+      std::string name = line.substr(std::string("✓ ").size());
+      if (!success) {
+        EXPECT_EQ(line.rfind("✗ ", 0), 0u) << line;
+        const size_t suffixAt = name.size() - std::min(name.size(), kFailedSuffix.size());
+        EXPECT_EQ(name.substr(suffixAt), kFailedSuffix) << line;
+        name.resize(suffixAt);
+      }
+      EXPECT_TRUE(reported.insert(name).second) << "reported twice: " << name;
+      if (success)
+        succeeded.insert(name);
+    }
+    EXPECT_EQ(reported, expectedNames);
+    EXPECT_EQ(run.back(), summaryPrefix + std::to_string(succeeded.size()) + "/" +
+                              std::to_string(listed.size()));
+
+    for (const std::wstring& name : listed) {
+      if (succeeded.count(Utf8(name)))
+        ExpectResizedCopy(name);
+    }
+    const std::map<std::wstring, InputSnapshot> after = Snapshot(folder.Path());
+    EXPECT_EQ(after.size(), before.size());
+    for (const auto& input : before) {
+      SCOPED_TRACE(Utf8(input.first));
+      const auto same = after.find(input.first);
+      if (same == after.end()) {
+        ADD_FAILURE() << "input gone";
+        continue;
+      }
+      EXPECT_TRUE(same->second.bytes == input.second.bytes) << "input changed";
+      EXPECT_EQ(same->second.attributes, input.second.attributes);
+    }
+    return succeeded;
+  }
+
+  // 100 pixels high, and as wide as the input's aspect ratio makes it (to a pixel).
+  void ExpectResizedCopy(const std::wstring& name)
+  {
+    SCOPED_TRACE(Utf8(name));
+    const DecodedImage input = DecodeImage(folder.PathOf(name));
+    const DecodedImage output = DecodeImage(folder.OutputOf(name));
+    ASSERT_TRUE(input.decoded && output.decoded);
+    EXPECT_EQ(output.height, 100u);
+    const double width = std::max(1.0, 100.0 * input.width / input.height);
+    EXPECT_LE(std::abs(static_cast<double>(output.width) - width), 1.0) << output.width;
+  }
+
+  TempFolder folder;
+};
+
+TEST_F(HostileFolderTest, BrokenStrangeAndOversizedFilesEachGetOneLine)
+{
+  const std::wstring generated = FolderFromEnvironment(L"QUILLMERE_HOSTILE_IMAGES");
+  ASSERT_FALSE(generated.empty()) << "QUILLMERE_HOSTILE_IMAGES is not set";
+  std::vector<std::wstring> listed;
+  for (const auto& file : CopyFiles(generated, folder.Path(), L""))
+    listed.push_back(file.first);
+
+  WriteImage(folder.PathOf(L"base.jpg"), 64, 48, L"image/jpeg");
+  WriteImage(folder.PathOf(L"base.bmp"), 64, 48, L"image/bmp");
+  WriteImage(folder.PathOf(L"base.gif"), 64, 48, L"image/gif");
+  const std::map<std::wstring, std::string> crafted = {
+      {L"claims-65535x65535.png", PngClaiming(65535, 65535)},
+      {L"claims-0x0.png", PngClaiming(0, 0)},
+      {L"claims-1000000x1.png", PngClaiming(1000000, 1)},
+      {L"claims-65500x65500.jpg", WithClaimedSize(ReadBytes(folder.PathOf(L"base.jpg")), 65500, 65500)},
+      {L"claims-65535x65535.bmp", WithClaimedSize(ReadBytes(folder.PathOf(L"base.bmp")), 65535, 65535)},
+      {L"claims-65535x65535.gif", WithClaimedSize(ReadBytes(folder.PathOf(L"base.gif")), 65535, 65535)},
+  };
+  for (const auto& file : crafted) {
+    ASSERT_FALSE(file.second.empty()) << Utf8(file.first);
+    WriteBytes(folder.PathOf(file.first), file.second);
+    listed.push_back(file.first);
+  }
+  listed.insert(listed.end(), {L"base.jpg", L"base.bmp", L"base.gif"});
+
+  const std::vector<std::wstring> strangeNames = {
+      L"海边 日落.png", L"\U0001F600 smile.jpg", L"  spaced  name .bmp", L"two.png.jpg",
+      L"UPPER.PNG",     L"hidden.png",           L"readonly.jpg"};
+  for (const std::wstring& name : strangeNames)
+    WriteImage(folder.PathOf(name), 90, 60, L"image/png");
+  listed.insert(listed.end(), strangeNames.begin(), strangeNames.end());
+  ASSERT_TRUE(SetFileAttributesW(folder.PathOf(L"hidden.png").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(SetFileAttributesW(folder.PathOf(L"readonly.jpg").c_str(), FILE_ATTRIBUTE_READONLY));
+  MakeFolder(folder.PathOf(L"folder.jpg"));
+  WriteImage(folder.PathOf(L"folder.jpg\\inside.png"), 10, 10, L"image/png");
+
+  const std::set<std::string> succeeded = RunAndCheck(listed);
+
+  for (const char* name : {"animated.gif", "multipage.tiff", "deep16.png", "palette.png",
+                           "base.jpg", "海边 日落.png", "\U0001F600 smile.jpg",
+                           "  spaced  name .bmp", "two.png.jpg", "UPPER.PNG", "hidden.png",
+                           "readonly.jpg"})
+    EXPECT_TRUE(succeeded.count(name)) << name << " should have been resized";
+  for (const char* name : {"zero.jpg", "zero.png", "random.png", "random.jpg", "random.webp",
+                           "header-only.png", "claims-65535x65535.png", "claims-0x0.png"})
+    EXPECT_FALSE(succeeded.count(name)) << name << " cannot be a real image";
+  EXPECT_FALSE(FileExists(folder.OutputOf(L"inside.png")));
+}
+
+TEST_F(HostileFolderTest, EveryPublicTestImageGetsOneLine)
+{
+  const std::wstring corpus = FolderFromEnvironment(L"QUILLMERE_CORPUS");
+  ASSERT_FALSE(corpus.empty()) << "QUILLMERE_CORPUS is not set";
+  std::vector<std::wstring> listed;
+  for (const std::wstring subfolder : {L"pngsuite", L"png-crashers", L"jpeg-turbo"}) {
+    for (const auto& file : CopyFiles(corpus + L"\\" + subfolder, folder.Path(), subfolder + L"-")) {
+      const std::wstring& name = file.first;
+      if (name.find(L".png") != std::wstring::npos || name.find(L".jpg") != std::wstring::npos ||
+          name.find(L".bmp") != std::wstring::npos)
+        listed.push_back(name);
+    }
+  }
+  RunAndCheck(listed);
+}
+
+TEST_F(HostileFolderTest, DatasAsAReadOnlyFileFailsEveryImageAndStaysIntact)
+{
+  WriteImage(folder.PathOf(L"a.png"), 40, 40, L"image/png");
+  WriteImage(folder.PathOf(L"b.jpg"), 40, 40, L"image/jpeg");
+  WriteBytes(folder.PathOf(L"datas"), "a file, not a folder");
+  ASSERT_TRUE(SetFileAttributesW(folder.PathOf(L"datas").c_str(), FILE_ATTRIBUTE_READONLY));
+
+  EXPECT_TRUE(RunAndCheck({L"a.png", L"b.jpg"}).empty());
+  EXPECT_EQ(ReadBytes(folder.PathOf(L"datas")), "a file, not a folder");
+}
+
+TEST_F(HostileFolderTest, AnOutputHeldOpenByAnotherProgramFailsAloneAndKeepsItsBytes)
+{
+  WriteImage(folder.PathOf(L"a.png"), 40, 40, L"image/png");
+  WriteImage(folder.PathOf(L"held.png"), 40, 40, L"image/png");
+  WriteImage(folder.PathOf(L"c.png"), 40, 40, L"image/png");
+  MakeFolder(folder.PathOf(L"datas"));
+  WriteBytes(folder.OutputOf(L"held.png"), "an earlier output");
+  const HANDLE held = CreateFileW(folder.OutputOf(L"held.png").c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  const std::set<std::string> succeeded = RunAndCheck({L"a.png", L"held.png", L"c.png"});
+  CloseHandle(held);
+
+  EXPECT_EQ(succeeded, (std::set<std::string>{"a.png", "c.png"}));
+  EXPECT_EQ(ReadBytes(folder.OutputOf(L"held.png")), "an earlier output");
+  EXPECT_FALSE(FileExists(folder.OutputOf(L"held.png.partial")));
+}
+
+}  // namespace
