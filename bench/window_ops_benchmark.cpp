@@ -1,0 +1,123 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/activity_log.h"
+#include "app/globals.h"
+#include "app/main_window.h"
+
+// Usage: window_ops_benchmark [SAMPLES] [GAP_MS] [hidden] [system-font]
+// Times, from a second thread as a batch run makes them, each window operation that a run
+// makes per file, on the real main window (shown unless "hidden"): the three list-box
+// messages of AppendLog one by one, AppendLog whole, and PBM_SETPOS. GAP_MS apart (0 by
+// default), as a run's calls are a file's work apart: back to back, a call also waits for
+// the painting that the one before left to the window's thread. With "system-font" the log
+// keeps the system font instead of the program's, to tell the font's share.
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Timing {
+  const char* operation;
+  double medianMs;
+  double meanMs;
+  double maxMs;
+};
+
+DWORD g_gapMs = 0;
+
+Timing TimeOperation(const char* operation, int samples, const std::function<void(int)>& call)
+{
+  std::vector<double> times;
+  for (int sample = 0; sample < samples; ++sample) {
+    Sleep(g_gapMs);
+    const auto start = Clock::now();
+    call(sample);
+    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  double total = 0;
+  for (const double time : times)
+    total += time;
+  std::sort(times.begin(), times.end());
+  return {operation, times[times.size() / 2], total / samples, times.back()};
+}
+
+std::wstring FileLine(int number)
+{
+  return L"✓ photo_" + std::to_wstring(number) + L".jpg";
+}
+
+std::vector<Timing> TimeAll(int samples)
+{
+  std::vector<Timing> timings;
+  int line = 0;
+  timings.push_back(TimeOperation("LB_ADDSTRING", samples, [&](int) {
+    const std::wstring text = FileLine(++line);
+    SendMessageW(g_logList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }));
+  timings.push_back(TimeOperation("LB_GETCOUNT", samples,
+                                  [](int) { SendMessageW(g_logList, LB_GETCOUNT, 0, 0); }));
+  timings.push_back(TimeOperation("LB_SETTOPINDEX", samples, [&](int sample) {
+    // Alternate, so that every call really moves the list as a new line would.
+    const LRESULT count = SendMessageW(g_logList, LB_GETCOUNT, 0, 0);
+    SendMessageW(g_logList, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1 - sample % 2), 0);
+  }));
+  timings.push_back(
+      TimeOperation("AppendLog", samples, [&](int) { AppendLog(FileLine(++line)); }));
+  SendMessageW(g_progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, samples));
+  timings.push_back(TimeOperation("PBM_SETPOS", samples, [](int sample) {
+    SendMessageW(g_progressBar, PBM_SETPOS, static_cast<WPARAM>(sample) + 1, 0);
+  }));
+  return timings;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+  const int samples = argc > 1 ? std::max(2, _wtoi(argv[1])) : 200;
+  g_gapMs = argc > 2 ? static_cast<DWORD>(std::max(0, _wtoi(argv[2]))) : 0;
+  bool visible = true;
+  bool systemFont = false;
+  for (int index = 3; index < argc; ++index) {
+    visible = visible && std::wstring(argv[index]) != L"hidden";
+    systemFont = systemFont || std::wstring(argv[index]) == L"system-font";
+  }
+
+  INITCOMMONCONTROLSEX commonControls = {sizeof(commonControls), ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&commonControls);
+  g_mainWindow = CreateMainWindow(GetModuleHandleW(nullptr),
+                                  WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0));
+  if (!g_mainWindow) {
+    std::fprintf(stderr, "window_ops_benchmark: the main window was not created\n");
+    return 1;
+  }
+  if (systemFont)
+    SendMessageW(g_logList, WM_SETFONT, 0, TRUE);
+
+  std::thread worker([samples, visible, systemFont] {
+    for (const Timing& timing : TimeAll(samples))
+      std::printf("window_op operation=%s window=%s font=%s samples=%d gap_ms=%lu median_ms=%.4f "
+                  "mean_ms=%.4f max_ms=%.4f\n",
+                  timing.operation, visible ? "visible" : "hidden",
+                  systemFont ? "system" : "program", samples, g_gapMs, timing.medianMs,
+                  timing.meanMs, timing.maxMs);
+    std::fflush(stdout);
+    PostMessageW(g_mainWindow, WM_CLOSE, 0, 0);
+  });
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  worker.join();
+  return 0;
+}
