@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/activity_log.h"
 #include "app/globals.h"
 #include "app/main_window.h"
+#include "pump_while.h"
 
 // Usage: log_benchmark [LINES] [visible]
 // Creates the real main window (hidden unless "visible") and times one AppendLog as the
@@ -93,15 +93,6 @@ int wmain(int argc, wchar_t** argv)
   Print("ui_thread", visible, FillAndTime(lines));
   ClearLog();
 
-  std::thread worker([lines, visible] {
-    Print("worker_thread", visible, FillAndTime(lines));
-    PostMessageW(g_mainWindow, WM_CLOSE, 0, 0);
-  });
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  worker.join();
+  PumpWhile([lines, visible] { Print("worker_thread", visible, FillAndTime(lines)); });
   return 0;
 }

@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/activity_log.h"
 #include "app/globals.h"
 #include "app/main_window.h"
+#include "pump_while.h"
 
 // Usage: window_ops_benchmark [SAMPLES] [GAP_MS] [hidden] [system-font]
 // Times, from a second thread as a batch run makes them, each window operation that a run
@@ -103,7 +103,7 @@ int wmain(int argc, wchar_t** argv)
   if (systemFont)
     SendMessageW(g_logList, WM_SETFONT, 0, TRUE);
 
-  std::thread worker([samples, visible, systemFont] {
+  PumpWhile([samples, visible, systemFont] {
     for (const Timing& timing : TimeAll(samples))
       std::printf("window_op operation=%s window=%s font=%s samples=%d gap_ms=%lu median_ms=%.4f "
                   "mean_ms=%.4f max_ms=%.4f\n",
@@ -111,13 +111,6 @@ int wmain(int argc, wchar_t** argv)
                   systemFont ? "system" : "program", samples, g_gapMs, timing.medianMs,
                   timing.meanMs, timing.maxMs);
     std::fflush(stdout);
-    PostMessageW(g_mainWindow, WM_CLOSE, 0, 0);
   });
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  worker.join();
   return 0;
 }
