@@ -42,7 +42,7 @@ void ProbeProgressRange(const std::wstring& exePath, const std::wstring& folder)
   std::printf("range discovery_in_run_ms=%.1f range_low=%d range_high=%d position=%d "
               "count_line=%s\n",
               discoveryMs, state.low, state.high, state.position,
-              driver::ToUtf8(countLine).c_str());
+              Utf8(countLine).c_str());
   std::fflush(stdout);
   if (!app.Close(driver::kUiTimeoutMs))
     throw driver::DriverError("the program did not exit on WM_CLOSE during the run");

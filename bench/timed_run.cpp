@@ -41,7 +41,7 @@ void ChooseFolderAndSizes(driver::QuillmereSession& app, const std::wstring& fol
   const std::wstring chosenLine = L"已选择目录: " + folder;
   if (!driver::WaitUntil([&] { return LastLogLine(app) == chosenLine; }, driver::kUiTimeoutMs))
     throw driver::DriverError("the program did not log the chosen folder " +
-                              driver::ToUtf8(folder));
+                              Utf8(folder));
   app.SetSizes(width, height);
 }
 
@@ -73,7 +73,7 @@ TimedRunResult RunBatch(driver::QuillmereSession& app, DWORD timeoutMs,
 
   result.lastLine = LastLogLine(app);
   if (result.lastLine.compare(0, kSummaryPrefix.size(), kSummaryPrefix) != 0)
-    throw driver::DriverError("the run ended with " + driver::ToUtf8(result.lastLine));
+    throw driver::DriverError("the run ended with " + Utf8(result.lastLine));
   const wchar_t* counts = result.lastLine.c_str() + kSummaryPrefix.size();
   wchar_t* slash = nullptr;
   result.succeeded = static_cast<int>(std::wcstol(counts, &slash, 10));

@@ -97,7 +97,7 @@ class RemoteTree {
     SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     SendMessageW(tree_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
     if (Next(nullptr, TVGN_CARET) != item)
-      throw DriverError("the picker did not select " + ToUtf8(Text(item)));
+      throw DriverError("the picker did not select " + Utf8(Text(item)));
   }
 
  private:
@@ -142,7 +142,7 @@ HTREEITEM FindDrivesPlace(const RemoteTree& tree, const std::wstring& drive, DWO
   };
   const HTREEITEM place = WaitForChild(tree, tree.Root(), holdsDrive, timeoutMs);
   if (!place)
-    throw DriverError("no drive " + ToUtf8(drive) + " in the folder picker");
+    throw DriverError("no drive " + Utf8(drive) + " in the folder picker");
   return place;
 }
 
@@ -176,8 +176,8 @@ void SelectFolderInPicker(HWND picker, const std::wstring& folder, DWORD timeout
     };
     item = WaitForChild(tree, item, matches, timeoutMs);
     if (!item)
-      throw DriverError("no folder " + ToUtf8(name) + " in the folder picker on the way to " +
-                        ToUtf8(folder));
+      throw DriverError("no folder " + Utf8(name) + " in the folder picker on the way to " +
+                        Utf8(folder));
   }
   tree.Select(item);
 }

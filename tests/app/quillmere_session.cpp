@@ -11,7 +11,7 @@ QuillmereSession::QuillmereSession(const std::wstring& exePath) : process_(exePa
   // The window turns visible only after its creation, controls and greeting included.
   window_ = WaitForProcessWindow(process_.Id(), L"Quillmere", kUiTimeoutMs);
   if (!window_)
-    throw DriverError("no visible Quillmere window from " + ToUtf8(exePath));
+    throw DriverError("no visible Quillmere window from " + Utf8(exePath));
 }
 
 std::vector<std::wstring> QuillmereSession::LogLines() const

@@ -62,18 +62,6 @@ std::string LastErrorText(const char* what)
 
 }  // namespace
 
-std::string ToUtf8(const std::wstring& text)
-{
-  if (text.empty())
-    return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], size,
-                      nullptr, nullptr);
-  return utf8;
-}
-
 std::wstring WindowsPath(const std::wstring& path)
 {
   std::wstring windowsPath = path.compare(0, 1, L"/") == 0 ? L"Z:" + path : path;
@@ -106,7 +94,7 @@ DrivenProcess::DrivenProcess(const std::wstring& exePath)
   startup.cb = sizeof(startup);
   if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &info_))
-    throw DriverError(LastErrorText("CreateProcessW") + " for " + ToUtf8(exePath));
+    throw DriverError(LastErrorText("CreateProcessW") + " for " + Utf8(exePath));
   CloseHandle(info_.hThread);
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/utf8.h"
+
 // Works another process's windows from outside, the way a user or an accessibility tool
 // does: window messages, and that process's memory where a message carries a pointer.
 namespace driver {
@@ -16,8 +18,6 @@ class DriverError : public std::runtime_error {
  public:
   explicit DriverError(const std::string& what) : std::runtime_error(what) {}
 };
-
-std::string ToUtf8(const std::wstring& text);
 
 // A Linux path as Wine sees it ("/x/y" is "Z:\x\y"); any other path with backslashes.
 std::wstring WindowsPath(const std::wstring& path);

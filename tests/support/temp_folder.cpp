@@ -89,15 +89,3 @@ void MakeFolder(const std::wstring& path)
 {
   ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr)) << Utf8(path);
 }
-
-std::string Utf8(const std::wstring& text)
-{
-  if (text.empty())
-    return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], size,
-                      nullptr, nullptr);
-  return utf8;
-}

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "support/utf8.h"
+
 // A fresh folder under the temporary folder, removed with all it holds when the object
 // goes out of scope.
 class TempFolder {
@@ -23,5 +25,3 @@ std::string ReadBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 bool IsFolder(const std::wstring& path);
 void MakeFolder(const std::wstring& path);
-// UTF-8 for test messages: gtest prints narrow strings.
-std::string Utf8(const std::wstring& text);
