@@ -60,15 +60,10 @@ std::vector<std::wstring> InListingOrder(const std::wstring& folder,
                                          const std::vector<std::wstring>& names)
 {
   std::vector<std::wstring> ordered;
-  WIN32_FIND_DATAW entry;
-  const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE)
-    return ordered;
-  do {
-    if (std::find(names.begin(), names.end(), entry.cFileName) != names.end())
-      ordered.push_back(entry.cFileName);
-  } while (FindNextFileW(find, &entry));
-  FindClose(find);
+  for (const std::wstring& name : FileNamesIn(folder)) {
+    if (std::find(names.begin(), names.end(), name) != names.end())
+      ordered.push_back(name);
+  }
   return ordered;
 }
 

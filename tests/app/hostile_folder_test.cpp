@@ -27,15 +27,10 @@ struct InputSnapshot {
 std::map<std::wstring, InputSnapshot> Snapshot(const std::wstring& folder)
 {
   std::map<std::wstring, InputSnapshot> files;
-  WIN32_FIND_DATAW entry;
-  const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE)
-    return files;
-  do {
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      files[entry.cFileName] = {ReadBytes(folder + L"\\" + entry.cFileName), entry.dwFileAttributes};
-  } while (FindNextFileW(find, &entry));
-  FindClose(find);
+  for (const std::wstring& name : FileNamesIn(folder)) {
+    const std::wstring path = folder + L"\\" + name;
+    files[name] = {ReadBytes(path), GetFileAttributesW(path.c_str())};
+  }
   return files;
 }
 

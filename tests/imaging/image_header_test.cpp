@@ -60,11 +60,11 @@ TEST(ImageHeader, AgreesWithTheDecoderOnEveryPublicTestImage)
   ASSERT_FALSE(corpus.empty()) << "QUILLMERE_CORPUS is not set";
   int compared = 0;
   for (const std::wstring subfolder : {L"pngsuite", L"jpeg-turbo"}) {
-    WIN32_FIND_DATAW entry;
-    const HANDLE find = FindFirstFileW((corpus + L"\\" + subfolder + L"\\*").c_str(), &entry);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    do {
-      const std::wstring path = corpus + L"\\" + subfolder + L"\\" + entry.cFileName;
+    const std::wstring folder = corpus + L"\\" + subfolder;
+    const std::vector<std::wstring> names = FileNamesIn(folder);
+    ASSERT_FALSE(names.empty()) << Utf8(folder);
+    for (const std::wstring& name : names) {
+      const std::wstring path = folder + L"\\" + name;
       const DecodedImage decoded = DecodeImage(path);
       if (!decoded.decoded)
         continue;
@@ -74,8 +74,7 @@ TEST(ImageHeader, AgreesWithTheDecoderOnEveryPublicTestImage)
       EXPECT_EQ(claimed.width, decoded.width);
       EXPECT_EQ(claimed.height, decoded.height);
       ++compared;
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
+    }
   }
   EXPECT_GT(compared, 50);
 }

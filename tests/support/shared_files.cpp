@@ -22,18 +22,12 @@ std::map<std::wstring, std::string> CopyFiles(const std::wstring& source, const 
                                               const std::wstring& prefix)
 {
   std::map<std::wstring, std::string> copied;
-  WIN32_FIND_DATAW entry;
-  const HANDLE find = FindFirstFileW((source + L"\\*").c_str(), &entry);
-  EXPECT_NE(find, INVALID_HANDLE_VALUE) << Utf8(source);
-  if (find == INVALID_HANDLE_VALUE)
-    return copied;
-  do {
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      continue;
-    const std::wstring name = prefix + entry.cFileName;
-    copied[name] = ReadBytes(source + L"\\" + entry.cFileName);
-    WriteBytes(target + L"\\" + name, copied[name]);
-  } while (FindNextFileW(find, &entry));
-  FindClose(find);
+  const std::vector<std::wstring> names = FileNamesIn(source);
+  EXPECT_FALSE(names.empty()) << Utf8(source);
+  for (const std::wstring& name : names) {
+    const std::wstring copyName = prefix + name;
+    copied[copyName] = ReadBytes(source + L"\\" + name);
+    WriteBytes(target + L"\\" + copyName, copied[copyName]);
+  }
   return copied;
 }

@@ -73,6 +73,21 @@ std::string ReadBytes(const std::wstring& path)
   return bytes;
 }
 
+std::vector<std::wstring> FileNamesIn(const std::wstring& folder)
+{
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE)
+    return names;
+  do {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(entry.cFileName);
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  return names;
+}
+
 bool FileExists(const std::wstring& path)
 {
   const DWORD attributes = GetFileAttributesW(path.c_str());

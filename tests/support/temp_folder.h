@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "support/utf8.h"
 
@@ -22,6 +23,8 @@ class TempFolder {
 
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
+// The names of the files (not subfolders) directly in folder, in listing order.
+std::vector<std::wstring> FileNamesIn(const std::wstring& folder);
 bool FileExists(const std::wstring& path);
 bool IsFolder(const std::wstring& path);
 void MakeFolder(const std::wstring& path);
