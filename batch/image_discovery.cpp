@@ -4,22 +4,14 @@
 
 #include <memory>
 
+#include "imaging/ascii_case.h"
+
 namespace {
 
 struct FindCloser {
   void operator()(HANDLE find) const { FindClose(find); }
 };
 using ScopedFindHandle = std::unique_ptr<void, FindCloser>;
-
-// Only ASCII A-Z are folded, so a name's other characters never change its meaning.
-std::wstring AsciiLowerCase(std::wstring name)
-{
-  for (wchar_t& unit : name) {
-    if (unit >= L'A' && unit <= L'Z')
-      unit = static_cast<wchar_t>(unit - L'A' + L'a');
-  }
-  return name;
-}
 
 // The test is a search anywhere in the name, not of its ending: a.png.bak and
 // my.gifts.txt qualify, scan.tif does not.

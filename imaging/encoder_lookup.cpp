@@ -6,6 +6,8 @@
 #include <memory>
 #include <new>
 
+#include "imaging/ascii_case.h"
+
 const wchar_t* EncoderMimeTypeForPath(const std::wstring& path)
 {
   struct ExtensionMimeType {
@@ -19,7 +21,7 @@ const wchar_t* EncoderMimeTypeForPath(const std::wstring& path)
 
   const size_t lastDot = path.rfind(L'.');
   const std::wstring extension =
-      lastDot == std::wstring::npos ? std::wstring() : path.substr(lastDot + 1);
+      lastDot == std::wstring::npos ? std::wstring() : AsciiLowerCase(path.substr(lastDot + 1));
   for (const ExtensionMimeType& row : kTable) {
     if (extension == row.extension)
       return row.mimeType;

@@ -4,7 +4,7 @@
 #include <string>
 
 // The MIME type of the encoder that a file name's extension (the text after its last
-// dot, compared case-sensitively) selects: JPEG, PNG, BMP, GIF or TIFF, PNG otherwise.
+// dot, in any ASCII letter case) selects: JPEG, PNG, BMP, GIF or TIFF, PNG otherwise.
 const wchar_t* EncoderMimeTypeForPath(const std::wstring& path);
 
 // Finds the GDI+ encoder for mimeType. Returns its position in the encoder list and

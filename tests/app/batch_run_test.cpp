@@ -54,32 +54,38 @@ size_t CountStartingWith(const Lines& lines, const std::string& prefix)
 
 using BatchRunTest = QuillmereTest;
 
-TEST_F(BatchRunTest, InitialSizesScaleEveryImageTo100PixelsHigh)
+// Camera and phone folders name their files in upper case: the format still follows the
+// extension, whatever its letter case.
+TEST_F(BatchRunTest, InitialSizesScaleEveryImageTo100PixelsHighInItsOwnFormat)
 {
   TempFolder folder;
   WriteImages(folder.Path(), {{L"photo.jpg", 640, 480, L"image/jpeg"},
                               {L"wide.png", 300, 150, L"image/png"},
                               {L"tall.bmp", 50, 200, L"image/bmp"},
                               {L"banner.gif", 120, 60, L"image/gif"},
-                              {L"scan.tiff", 80, 80, L"image/tiff"}});
+                              {L"scan.tiff", 80, 80, L"image/tiff"},
+                              {L"IMG_0001.JPG", 400, 300, L"image/jpeg"},
+                              {L"DSC_0002.Jpeg", 300, 400, L"image/jpeg"},
+                              {L"SCREEN.PNG", 200, 100, L"image/png"},
+                              {L"FAX.TIFF", 100, 100, L"image/tiff"}});
   WriteBytes(folder.PathOf(L"broken.png"), "not an image");
   WriteBytes(folder.PathOf(L"notes.txt"), "not an image name");
   ChooseFolder(folder.Path());
 
-  EXPECT_TRUE(RunBatch("处理完成! 成功: 5/6")) << "Start stayed enabled after the press";
+  EXPECT_TRUE(RunBatch("处理完成! 成功: 9/10")) << "Start stayed enabled after the press";
 
   const std::vector<std::wstring> files = InListingOrder(
-      folder.Path(),
-      {L"photo.jpg", L"wide.png", L"tall.bmp", L"banner.gif", L"scan.tiff", L"broken.png"});
-  ASSERT_EQ(files.size(), 6u);
+      folder.Path(), {L"photo.jpg", L"wide.png", L"tall.bmp", L"banner.gif", L"scan.tiff",
+                      L"IMG_0001.JPG", L"DSC_0002.Jpeg", L"SCREEN.PNG", L"FAX.TIFF", L"broken.png"});
+  ASSERT_EQ(files.size(), 10u);
   const Lines expected = AfterGreeting(
       {{SelectedLine(folder.Path())}, RunLines("目标尺寸: 0 x 100", files, {L"broken.png"})});
   EXPECT_EQ(Log(), expected);
 
   const driver::ProgressState progress = App().Progress();
   EXPECT_EQ(progress.low, 0);
-  EXPECT_EQ(progress.high, 6);
-  EXPECT_EQ(progress.position, 6);
+  EXPECT_EQ(progress.high, 10);
+  EXPECT_EQ(progress.position, 10);
 
   struct Output {
     const wchar_t* name;
@@ -89,7 +95,11 @@ TEST_F(BatchRunTest, InitialSizesScaleEveryImageTo100PixelsHigh)
   };
   const Output outputs[] = {{L"photo.jpg", "jpeg", 133, 100}, {L"wide.png", "png", 200, 100},
                             {L"tall.bmp", "bmp", 25, 100},    {L"banner.gif", "gif", 200, 100},
-                            {L"scan.tiff", "tiff", 100, 100}};
+                            {L"scan.tiff", "tiff", 100, 100},
+                            {L"IMG_0001.JPG", "jpeg", 133, 100},
+                            {L"DSC_0002.Jpeg", "jpeg", 75, 100},
+                            {L"SCREEN.PNG", "png", 200, 100},
+                            {L"FAX.TIFF", "tiff", 100, 100}};
   for (const Output& output : outputs) {
     SCOPED_TRACE(Utf8(output.name));
     const DecodedImage image = DecodeImage(folder.OutputOf(output.name));

@@ -44,9 +44,9 @@ TEST_F(ResizeAndSaveTest, WritesTheFormatTheOutputExtensionSelects)
   } cases[] = {
       {L"a.jpg", "jpeg"},        {L"b.jpeg", "jpeg"},  {L"c.png", "png"},
       {L"d.bmp", "bmp"},         {L"e.gif", "gif"},    {L"f.tiff", "tiff"},
-      // Anything else is PNG: WebP has no encoder, and the comparison is case-sensitive.
-      {L"g.webp", "png"},        {L"IMG_0001.JPG", "png"}, {L"h.png.bak", "png"},
-      {L"my.gifts.txt", "png"},
+      {L"IMG_0001.JPG", "jpeg"}, {L"SCAN.GIF", "gif"},
+      // Anything else is PNG: WebP has no encoder.
+      {L"g.webp", "png"},        {L"h.png.bak", "png"}, {L"my.gifts.txt", "png"},
   };
   for (const auto& test : cases) {
     ASSERT_TRUE(ResizeNew(test.name, 64, 48, 0, 30)) << Utf8(test.name);
@@ -132,15 +132,26 @@ TEST_F(ResizeAndSaveTest, AFailedSaveKeepsTheEarlierOutputWhole)
   EXPECT_FALSE(FileExists(folder.OutputOf(L"kept.png.partial")));
 }
 
-TEST(EncoderLookup, MapsExtensionsCaseSensitivelyAndDefaultsToPng)
+TEST(EncoderLookup, MapsExtensionsInAnyAsciiCaseAndDefaultsToPng)
 {
-  EXPECT_STREQ(EncoderMimeTypeForPath(L"C:\\x\\a.jpg"), L"image/jpeg");
-  EXPECT_STREQ(EncoderMimeTypeForPath(L"C:\\x\\a.jpeg"), L"image/jpeg");
-  EXPECT_STREQ(EncoderMimeTypeForPath(L"C:\\x\\a.tiff"), L"image/tiff");
-  EXPECT_STREQ(EncoderMimeTypeForPath(L"C:\\x\\a.tif"), L"image/png");
-  EXPECT_STREQ(EncoderMimeTypeForPath(L"C:\\x\\a.GIF"), L"image/png");
-  EXPECT_STREQ(EncoderMimeTypeForPath(L"C:\\x\\a.bmp.jpg"), L"image/jpeg");
-  EXPECT_STREQ(EncoderMimeTypeForPath(L"C:\\x.bmp\\noextension"), L"image/png");
+  const struct {
+    const wchar_t* extensions[3];
+    const wchar_t* mimeType;
+  } rows[] = {
+      {{L"jpg", L"JPG", L"Jpg"}, L"image/jpeg"},    {{L"jpeg", L"JPEG", L"jPeG"}, L"image/jpeg"},
+      {{L"png", L"PNG", L"Png"}, L"image/png"},     {{L"bmp", L"BMP", L"bMp"}, L"image/bmp"},
+      {{L"gif", L"GIF", L"Gif"}, L"image/gif"},     {{L"tiff", L"TIFF", L"TiFf"}, L"image/tiff"},
+  };
+  for (const auto& row : rows) {
+    for (const wchar_t* extension : row.extensions)
+      EXPECT_STREQ(EncoderMimeTypeForPath(L"C:\\x\\a." + std::wstring(extension)), row.mimeType)
+          << Utf8(extension);
+  }
+  EXPECT_STREQ(EncoderMimeTypeForPath(L"C:\\x\\a.bmp.JPG"), L"image/jpeg");
+  // Only A-Z fold: U+0130, whose Unicode lower case is "i", leaves GIF and TIFF unmatched.
+  for (const wchar_t* other : {L"a.G\u0130F", L"a.T\u0130FF", L"a.tif", L"a.webp", L"a.WEBP",
+                               L"a.bak", L"a.", L"x.bmp\\noextension"})
+    EXPECT_STREQ(EncoderMimeTypeForPath(std::wstring(L"C:\\") + other), L"image/png") << Utf8(other);
 }
 
 TEST(EncoderLookup, FindsEachEncoderAndLeavesTheClsidAloneOtherwise)
