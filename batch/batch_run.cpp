@@ -82,7 +82,13 @@ void RunBatch(const std::wstring& folder)
 
 bool EnsureDirectory(const std::wstring& folder)
 {
-  return CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+  if (CreateDirectoryW(folder.c_str(), nullptr))
+    return true;
+  if (GetLastError() != ERROR_ALREADY_EXISTS)
+    return false;
+  // The name may be held by a file, where no output could ever be saved.
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 DWORD WINAPI BatchWorker(LPVOID folderCopy)

@@ -9,5 +9,6 @@
 // reports through the activity log and progress bar, and enables Start when it ends.
 DWORD WINAPI BatchWorker(LPVOID folderCopy);
 
-// Creates folder (its last level only) unless it already exists.
+// Creates folder (its last level only) unless it already exists as a folder. False when
+// it cannot be created or its name is held by a file.
 bool EnsureDirectory(const std::wstring& folder);

@@ -80,6 +80,13 @@ class HostileFolderTest : public QuillmereTest {
       if (succeeded.count(Utf8(name)))
         ExpectResizedCopy(name);
     }
+    ExpectFilesAsBefore(before);
+    return succeeded;
+  }
+
+  // The folder's files are those of before, each with the same bytes and attributes.
+  void ExpectFilesAsBefore(const std::map<std::wstring, InputSnapshot>& before)
+  {
     const std::map<std::wstring, InputSnapshot> after = Snapshot(folder.Path());
     EXPECT_EQ(after.size(), before.size());
     for (const auto& input : before) {
@@ -92,7 +99,6 @@ class HostileFolderTest : public QuillmereTest {
       EXPECT_TRUE(same->second.bytes == input.second.bytes) << "input changed";
       EXPECT_EQ(same->second.attributes, input.second.attributes);
     }
-    return succeeded;
   }
 
   // 100 pixels high, and as wide as the input's aspect ratio makes it (to a pixel).
@@ -176,15 +182,26 @@ TEST_F(HostileFolderTest, EveryPublicTestImageGetsOneLine)
   RunAndCheck(listed);
 }
 
-TEST_F(HostileFolderTest, DatasAsAReadOnlyFileFailsEveryImageAndStaysIntact)
+// No output could be saved under a name held by a file: the run says so once and ends.
+TEST_F(HostileFolderTest, DatasAsAReadOnlyFileEndsTheRunAndStaysIntact)
 {
   WriteImage(folder.PathOf(L"a.png"), 40, 40, L"image/png");
   WriteImage(folder.PathOf(L"b.jpg"), 40, 40, L"image/jpeg");
   WriteBytes(folder.PathOf(L"datas"), "a file, not a folder");
   ASSERT_TRUE(SetFileAttributesW(folder.PathOf(L"datas").c_str(), FILE_ATTRIBUTE_READONLY));
+  const std::map<std::wstring, InputSnapshot> before = Snapshot(folder.Path());
+  ChooseFolder(folder.Path());
+  const driver::ProgressState progressBefore = App().Progress();
 
-  EXPECT_TRUE(RunAndCheck({L"a.png", L"b.jpg"}).empty());
-  EXPECT_EQ(ReadBytes(folder.PathOf(L"datas")), "a file, not a folder");
+  const std::string error = "错误：无法创建输出目录";
+  RunBatch(error);
+  Lines expected = Greeting();
+  expected.insert(expected.end(), {SelectedLine(folder.Path()), error});
+  EXPECT_EQ(Log(), expected);
+  const driver::ProgressState progress = App().Progress();
+  EXPECT_EQ(progress.high, progressBefore.high);
+  EXPECT_EQ(progress.position, progressBefore.position);
+  ExpectFilesAsBefore(before);
 }
 
 TEST_F(HostileFolderTest, AnOutputHeldOpenByAnotherProgramFailsAloneAndKeepsItsBytes)
