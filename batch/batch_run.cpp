@@ -59,8 +59,7 @@ void RunBatch(const std::wstring& folder)
   AppendLog(L"开始处理图片...");
   AppendLog(L"目标尺寸: " + std::to_wstring(width) + L" x " + std::to_wstring(height));
   AppendLog(L"找到 " + std::to_wstring(count) + L" 个图片文件");
-  // The range message holds 16 bits: past 65535 files the bar's range wraps.
-  SendMessageW(g_progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, count));
+  SendMessageW(g_progressBar, PBM_SETRANGE32, 0, count);
   SendMessageW(g_progressBar, PBM_SETPOS, 0, 0);
 
   int succeeded = 0;

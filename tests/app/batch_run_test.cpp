@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "e2e_fixture.h"
+#include "support/shared_files.h"
 #include "support/temp_folder.h"
 #include "support/test_images.h"
 
@@ -224,4 +225,19 @@ TEST_F(BatchRunTest, ClosingDuringALongRunEndsTheProcessPromptly)
   EXPECT_EQ(App().Process().ExitCode(), 0u);
   std::printf("closed at file %d of %d; the process ended %lld ms after WM_CLOSE\n", position,
               kImages, static_cast<long long>(elapsed.count()));
+}
+
+// The bar's range is the whole count, past what 16 bits hold, so it fills at the last file.
+TEST_F(BatchRunTest, MoreThan65535FilesGetTheWholeCountAsTheProgressRange)
+{
+  const std::wstring folder = FolderFromEnvironment(L"QUILLMERE_MANY_FILES");
+  ASSERT_FALSE(folder.empty()) << "QUILLMERE_MANY_FILES is not set";
+  ChooseFolder(folder);
+  App().Click(driver::kStartId);
+  ASSERT_TRUE(App().WaitForLine(L"找到 70000 个图片文件", kRunTimeoutMs));
+  ASSERT_TRUE(driver::WaitUntil([this] { return App().Progress().position >= 1; },
+                                driver::kUiTimeoutMs));
+  const driver::ProgressState progress = App().Progress();
+  EXPECT_EQ(progress.low, 0);
+  EXPECT_EQ(progress.high, 70000);
 }
