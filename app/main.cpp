@@ -7,14 +7,16 @@
 
 namespace {
 
-int RunMessageLoop()
+// Longer than any one file takes, however large: the window is gone meanwhile.
+constexpr DWORD kRunStopTimeoutMs = 30000;
+
+void RunMessageLoop()
 {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  return static_cast<int>(message.wParam);
 }
 
 }  // namespace
@@ -33,11 +35,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
   ShowWindow(g_mainWindow, showCommand);
   UpdateWindow(g_mainWindow);
 
-  if (RunMessageLoop() == kQuitDuringRun) {
-    // The window closed mid-run and the worker may be inside GDI+, which must not be shut
-    // down under it. End here, skipping the shutdown and every DLL's detach code, which
-    // could wait forever on a lock the worker held when it was stopped.
+  RunMessageLoop();
+  // A run still working when the window closed stops after the file in hand, so that no
+  // half-written output is left behind. One that takes longer is inside GDI+, which must
+  // not be shut down under it: end here, skipping the shutdown and every DLL's detach
+  // code, which could wait forever on a lock the worker holds.
+  if (!WaitForBatchRunToStop(kRunStopTimeoutMs))
     TerminateProcess(GetCurrentProcess(), 0);
-  }
   return 0;
 }

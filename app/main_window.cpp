@@ -40,6 +40,12 @@ const ControlLayout kControls[] = {
     {L"LISTBOX", nullptr, kLogStyle, 10, 85, 540, 300, ID_LOG_LIST, &g_logList},
 };
 
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+// The thread of the latest batch run: a close waits for it to stop.
+std::unique_ptr<void, HandleCloser> g_runThread;
+
 const wchar_t* const kGreeting[] = {
     L"欢迎使用图片批量处理工具",
     L"请选择包含图片的目录，并设置目标尺寸",
@@ -113,7 +119,7 @@ void OnStart(HWND window)
     return;
   }
   folder.release();  // the run owns its copy now
-  CloseHandle(worker);
+  g_runThread.reset(worker);
 }
 
 void OnCommand(HWND window, int id)
@@ -131,10 +137,9 @@ void OnCommand(HWND window, int id)
   }
 }
 
-void OnDestroy(HWND window)
+void OnDestroy()
 {
-  const bool runActive = !IsWindowEnabled(GetDlgItem(window, ID_START));
-  PostQuitMessage(runActive ? kQuitDuringRun : 0);
+  PostQuitMessage(0);
 }
 
 }  // namespace
@@ -154,6 +159,11 @@ HWND CreateMainWindow(HINSTANCE instance, DWORD style)
                          CW_USEDEFAULT, 580, 450, nullptr, nullptr, instance, nullptr);
 }
 
+bool WaitForBatchRunToStop(DWORD timeoutMs)
+{
+  return !g_runThread || WaitForSingleObject(g_runThread.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
   switch (message) {
@@ -163,7 +173,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnCommand(window, LOWORD(wParam));
       return 0;
     case WM_DESTROY:
-      OnDestroy(window);
+      OnDestroy();
       return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);

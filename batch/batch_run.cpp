@@ -64,6 +64,10 @@ void RunBatch(const std::wstring& folder)
 
   int succeeded = 0;
   for (int index = 0; index < count; ++index) {
+    // Once the window has closed, the run stops between two files, never inside a save:
+    // the program waits for that before it ends.
+    if (!IsWindow(g_mainWindow))
+      return;
     SendMessageW(g_progressBar, PBM_SETPOS, static_cast<WPARAM>(index) + 1, 0);
     const std::wstring name = FileName(files[index]);
     if (ResizeAndSave(files[index], outputFolder + L"\\" + name, width, height)) {

@@ -70,6 +70,11 @@ std::vector<std::wstring> InListingOrder(const std::wstring& folder,
 void QuillmereTest::SetUp()
 {
   ASSERT_FALSE(g_programPath.empty());
+  Restart();
+}
+
+void QuillmereTest::Restart()
+{
   app_ = std::make_unique<driver::QuillmereSession>(g_programPath);
 }
 

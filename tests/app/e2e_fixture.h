@@ -44,6 +44,8 @@ class QuillmereTest : public testing::Test {
   void TearDown() override;
 
   driver::QuillmereSession& App() { return *app_; }
+  // Starts the program afresh, ending the previous one if it still runs.
+  void Restart();
   Lines Log() const;
   // Chooses folder through the picker and waits until the program has logged it.
   void ChooseFolder(const std::wstring& folder);
