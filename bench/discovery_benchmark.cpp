@@ -11,8 +11,7 @@
 
 // Usage: discovery_benchmark FOLDER [REPEATS]
 // Times ListImageFiles on FOLDER: the first call and the median of the repeats, beside a
-// bare FindFirstFileW/FindNextFileW walk of the same folder, the platform's share. Prints
-// the progress range that a run over the list sends, worked out as the run packs it.
+// bare FindFirstFileW/FindNextFileW walk of the same folder, the platform's share.
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -68,12 +67,9 @@ int wmain(int argc, wchar_t** argv)
     walkMs.push_back(MillisecondsSince(start));
   }
 
-  // The run sends PBM_SETRANGE with MAKELPARAM(0, count): the bar gets the low 16 bits.
-  const LPARAM packed = MAKELPARAM(0, count);
   std::printf("discovery files=%zu entries=%zu first_ms=%.1f median_ms=%.1f walk_median_ms=%.1f "
-              "repeats=%d computed_range_high=%u\n",
-              count, entries, firstMs, Median(listMs), Median(walkMs), repeats,
-              static_cast<unsigned>(HIWORD(packed)));
+              "repeats=%d\n",
+              count, entries, firstMs, Median(listMs), Median(walkMs), repeats);
   std::fflush(stdout);
   return count > 0 ? 0 : 1;
 }

@@ -458,16 +458,8 @@ def scale_section(results, out):
             f"{fmt(number(probe, 'discovery_in_run_ms'))} ms after the Start click (output "
             f"folder, listing and three log lines); the log said \"{probe.get('count_line')}\".\n")
         out.append(
-            f"**Progress range**, read back with `PBM_GETRANGE` from the real progress bar after "
-            f"the run's `PBM_SETRANGE`: {probe.get('range_low')}..{probe.get('range_high')}.")
-    if discovery:
-        out.append(
-            f" Computed the way the run packs it (`MAKELPARAM(0, count)`, the count cut to 16 "
-            f"bits): 0..{discovery.get('computed_range_high')}. So the bar fills at file "
-            f"{discovery.get('computed_range_high')} and stays full for the remaining "
-            f"{int(number(discovery, 'files', 0)) - int(number(discovery, 'computed_range_high', 0)):,} "
-            "files, as the run's 16-bit range message makes it; `PBM_SETRANGE32` would carry the "
-            "whole count.\n")
+            f"**Progress range**, read back with `PBM_GETRANGE` from the real progress bar once "
+            f"the run has set it: {probe.get('range_low')}..{probe.get('range_high')}.\n")
 
     appends = [r for r in results.records if kind(r, "append_log")]
     if appends:
