@@ -175,6 +175,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
       OnDestroy();
       return 0;
+    case kAppendLogMessage:
+      OnAppendLogMessage(lParam);
+      return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -170,6 +170,7 @@ TEST_F(BatchRunTest, ClearLogDuringARunKeepsTheRunsLaterLines)
   ASSERT_FALSE(log.empty());
   ASSERT_LT(log.size(), run.size()) << "the log was not cleared";
   EXPECT_EQ(log, Lines(run.end() - static_cast<std::ptrdiff_t>(log.size()), run.end()));
+  EXPECT_TRUE(driver::NewestLineInView(App().Control(driver::kLogListId)));
 }
 
 TEST_F(BatchRunTest, StartPressedTwiceQuicklyStartsOneRun)

@@ -199,6 +199,17 @@ std::vector<std::wstring> ListBoxLines(HWND listBox)
   return lines;
 }
 
+bool NewestLineInView(HWND listBox)
+{
+  const LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
+  const LRESULT top = SendMessageW(listBox, LB_GETTOPINDEX, 0, 0);
+  const LRESULT itemHeight = SendMessageW(listBox, LB_GETITEMHEIGHT, 0, 0);
+  RECT client;
+  if (count == LB_ERR || top == LB_ERR || itemHeight <= 0 || !GetClientRect(listBox, &client))
+    return false;
+  return top + client.bottom / itemHeight >= count;
+}
+
 ProgressState ProgressOf(HWND progressBar)
 {
   ProgressState state;

@@ -66,6 +66,8 @@ HWND FindDescendant(HWND ancestor, const wchar_t* windowClass);
 
 // Every line of a list box. A line removed while reading ends the read early.
 std::vector<std::wstring> ListBoxLines(HWND listBox);
+// Whether a list box is scrolled so that its last line is in view.
+bool NewestLineInView(HWND listBox);
 
 struct ProgressState {
   int low;
