@@ -3,6 +3,7 @@
 
 #include <string>
 
-// Reads the pixel size that a PNG, JPEG, GIF, BMP or TIFF file's header claims, without
-// decoding it. Returns false for other files and for headers that cannot be read.
+// Reads the pixel size that an image file's header claims, without decoding it (see
+// ParseClaimedSize). Returns false for other files and for headers it cannot read.
 bool ReadClaimedSize(const std::wstring& path, UINT* width, UINT* height);
+

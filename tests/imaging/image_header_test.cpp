@@ -41,17 +41,38 @@ TEST(ImageHeader, ReadsTheSizeOfEveryFormatWithoutDecoding)
   }
 }
 
-TEST(ImageHeader, FindsTheJpegFrameBehindLargeMetadata)
+// Decoders skip stray bytes and fill bytes before a marker, and go on after a segment
+// whose length is too short to be real: the reader must find the frame they find.
+TEST(ImageHeader, FindsTheJpegFrameWhereTheDecoderDoes)
 {
   TempFolder folder;
   WriteImage(folder.PathOf(L"plain.jpg"), 64, 32, L"image/jpeg");
   const std::string plain = ReadBytes(folder.PathOf(L"plain.jpg"));
-  // An application segment of 65533 bytes, then fill bytes, before the rest of the file.
-  const std::string metadata = std::string("\xFF\xE1\xFF\xFF", 4) + std::string(65533, 'x') + "\xFF\xFF";
-  WriteBytes(folder.PathOf(L"exif.jpg"), plain.substr(0, 2) + metadata + plain.substr(2));
-  ASSERT_TRUE(DecodeImage(folder.PathOf(L"exif.jpg")).decoded);
-  const Claimed claimed = ClaimedSizeOf(folder.PathOf(L"exif.jpg"));
-  EXPECT_TRUE(claimed.read && claimed.width == 64 && claimed.height == 32);
+  const std::string stray = "stray bytes";
+  const std::string largeMetadata =
+      std::string("\xFF\xE1\xFF\xFF", 4) + std::string(65533, 'x') + "\xFF\xFF";
+  const std::string emptySegment("\xFF\xE0\x00\x00", 4);
+  const struct {
+    const wchar_t* name;
+    std::string bytes;
+  } cases[] = {
+      {L"metadata.jpg", plain.substr(0, 2) + largeMetadata + plain.substr(2)},
+      {L"stray-after-start.jpg", plain.substr(0, 2) + stray + plain.substr(2)},
+      {L"stray-before-frame.jpg", WithBeforeFrameHeader(plain, stray)},
+      {L"fill-before-frame.jpg", WithBeforeFrameHeader(plain, std::string(5000, '\xFF'))},
+      {L"damaged-before-frame.jpg", WithBeforeFrameHeader(plain, emptySegment + stray)},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(Utf8(test.name));
+    const std::wstring path = folder.PathOf(test.name);
+    WriteBytes(path, test.bytes);
+    const DecodedImage decoded = DecodeImage(path);
+    ASSERT_TRUE(decoded.decoded);
+    const Claimed claimed = ClaimedSizeOf(path);
+    EXPECT_TRUE(claimed.read);
+    EXPECT_EQ(claimed.width, decoded.width);
+    EXPECT_EQ(claimed.height, decoded.height);
+  }
 }
 
 TEST(ImageHeader, AgreesWithTheDecoderOnEveryPublicTestImage)

@@ -37,6 +37,17 @@ void PutLittleEndian16(std::string& bytes, size_t offset, uint16_t value)
   bytes[offset + 1] = static_cast<char>(value >> 8);
 }
 
+// Where a JPEG's baseline or progressive start-of-frame segment begins, or npos.
+size_t FrameHeaderAt(const std::string& jpeg)
+{
+  for (size_t at = 2; at + 9 < jpeg.size(); ++at) {
+    const unsigned char marker = static_cast<unsigned char>(jpeg[at + 1]);
+    if (static_cast<unsigned char>(jpeg[at]) == 0xFF && (marker == 0xC0 || marker == 0xC2))
+      return at;
+  }
+  return std::string::npos;
+}
+
 }  // namespace
 
 std::string PngClaiming(uint32_t width, uint32_t height)
@@ -66,14 +77,19 @@ std::string WithClaimedSize(std::string encoded, uint16_t width, uint16_t height
     PutLittleEndian16(encoded, 8, height);
     return encoded;
   }
-  // JPEG: the baseline or progressive start-of-frame segment carries height, then width.
-  for (size_t at = 2; at + 9 < encoded.size(); ++at) {
-    const unsigned char marker = static_cast<unsigned char>(encoded[at + 1]);
-    if (static_cast<unsigned char>(encoded[at]) == 0xFF && (marker == 0xC0 || marker == 0xC2)) {
-      PutBigEndian16(encoded, at + 5, height);
-      PutBigEndian16(encoded, at + 7, width);
-      return encoded;
-    }
-  }
-  return std::string();
+  // JPEG: the frame header carries height, then width.
+  const size_t frame = FrameHeaderAt(encoded);
+  if (frame == std::string::npos)
+    return std::string();
+  PutBigEndian16(encoded, frame + 5, height);
+  PutBigEndian16(encoded, frame + 7, width);
+  return encoded;
+}
+
+std::string WithBeforeFrameHeader(const std::string& jpeg, const std::string& inserted)
+{
+  const size_t frame = FrameHeaderAt(jpeg);
+  if (frame == std::string::npos)
+    return std::string();
+  return jpeg.substr(0, frame) + inserted + jpeg.substr(frame);
 }

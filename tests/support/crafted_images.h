@@ -11,3 +11,7 @@ std::string PngClaiming(uint32_t width, uint32_t height);
 // encoded, an image in JPEG, BMP or GIF form, with its header's size fields rewritten to
 // claim width x height. Returns an empty string if no such field is found.
 std::string WithClaimedSize(std::string encoded, uint16_t width, uint16_t height);
+
+// jpeg with inserted just before its frame header's marker. Returns an empty string if
+// there is no frame header.
+std::string WithBeforeFrameHeader(const std::string& jpeg, const std::string& inserted);
