@@ -1,10 +1,16 @@
 #include "imaging/image_header.h"
 
+#include <cstdint>
 #include <memory>
 
 #include "imaging/claimed_size.h"
 
 namespace {
+
+// More pixels than one GDI+ bitmap can hold at 32 bits (2 GiB): a decompression bomb,
+// not a photo. Decoding one would exhaust memory, and under Wine a JPEG claiming such a
+// size overflows the decoder's buffer and crashes.
+constexpr uint64_t kMaxBitmapPixels = uint64_t{1} << 29;
 
 struct HandleCloser {
   void operator()(HANDLE file) const { CloseHandle(file); }
@@ -36,4 +42,12 @@ bool ReadClaimedSize(const std::wstring& path, UINT* width, UINT* height)
   *width = claimed.width;
   *height = claimed.height;
   return true;
+}
+
+bool ClaimsTooManyPixels(const std::wstring& path)
+{
+  UINT width = 0;
+  UINT height = 0;
+  return ReadClaimedSize(path, &width, &height) &&
+         static_cast<uint64_t>(width) * height > kMaxBitmapPixels;
 }

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <gdiplus.h>
 
-#include <cstdint>
 #include <cwchar>
 #include <memory>
 
@@ -15,19 +14,6 @@ namespace {
 
 using Gdiplus::Bitmap;
 using Gdiplus::Ok;
-
-// More pixels than one GDI+ bitmap can hold at 32 bits (2 GiB): a decompression bomb,
-// not a photo. Refused from its header alone, because decoding it would exhaust memory,
-// and under Wine a JPEG claiming such a size overflows the decoder's buffer and crashes.
-constexpr uint64_t kMaxSourcePixels = uint64_t{1} << 29;
-
-bool ClaimsTooManyPixels(const std::wstring& path)
-{
-  UINT width = 0;
-  UINT height = 0;
-  return ReadClaimedSize(path, &width, &height) &&
-         static_cast<uint64_t>(width) * height > kMaxSourcePixels;
-}
 
 // Draws the whole of source onto a new 32-bit ARGB canvas of the target size with
 // high-quality bicubic resampling. Returns null when the draw fails.

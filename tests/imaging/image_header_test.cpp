@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "imaging/image_header.h"
@@ -110,23 +111,34 @@ TEST(ImageHeader, OtherFilesHaveNoClaimedSize)
     EXPECT_FALSE(ClaimedSizeOf(folder.PathOf(name)).read) << Utf8(name);
 }
 
-// A header claiming billions of pixels is refused before anything is decoded: under Wine
-// the JPEG one would crash the decoder, and on Windows exhaust memory.
+// A header claiming billions of pixels is refused by the guard, before anything is
+// decoded: under Wine the JPEG one would crash the decoder, and on Windows exhaust memory.
 TEST(ImageHeader, ResizingRefusesDecompressionBombs)
 {
   TempFolder folder;
   MakeFolder(folder.PathOf(L"datas"));
   WriteImage(folder.PathOf(L"base.jpg"), 64, 48, L"image/jpeg");
   WriteImage(folder.PathOf(L"base.gif"), 64, 48, L"image/gif");
+  WriteImage(folder.PathOf(L"base.bmp"), 64, 48, L"image/bmp");
   WriteImage(folder.PathOf(L"wide.png"), 40000, 2, L"image/png");
-  WriteBytes(folder.PathOf(L"bomb.jpg"), WithClaimedSize(ReadBytes(folder.PathOf(L"base.jpg")), 65500, 65500));
-  WriteBytes(folder.PathOf(L"bomb.gif"), WithClaimedSize(ReadBytes(folder.PathOf(L"base.gif")), 65535, 65535));
-  WriteBytes(folder.PathOf(L"bomb.png"), PngClaiming(65535, 65535));
-  for (const wchar_t* name : {L"bomb.jpg", L"bomb.gif", L"bomb.png"}) {
-    EXPECT_FALSE(ResizeAndSave(folder.PathOf(name), folder.OutputOf(name), 0, 100)) << Utf8(name);
-    EXPECT_FALSE(FileExists(folder.OutputOf(name))) << Utf8(name);
+  const std::string bombJpeg = WithClaimedSize(ReadBytes(folder.PathOf(L"base.jpg")), 65500, 65500);
+  const std::map<std::wstring, std::string> bombs = {
+      {L"bomb.jpg", bombJpeg},
+      {L"stray-bytes-bomb.jpg", WithBeforeFrameHeader(bombJpeg, "stray bytes")},
+      {L"bomb.gif", WithClaimedSize(ReadBytes(folder.PathOf(L"base.gif")), 65535, 65535)},
+      {L"bomb.bmp", WithClaimedSize(ReadBytes(folder.PathOf(L"base.bmp")), 65535, 65535)},
+      {L"bomb.png", PngClaiming(65535, 65535)},
+  };
+  for (const auto& bomb : bombs) {
+    SCOPED_TRACE(Utf8(bomb.first));
+    const std::wstring path = folder.PathOf(bomb.first);
+    WriteBytes(path, bomb.second);
+    EXPECT_TRUE(ClaimsTooManyPixels(path));
+    EXPECT_FALSE(ResizeAndSave(path, folder.OutputOf(bomb.first), 0, 100));
+    EXPECT_FALSE(FileExists(folder.OutputOf(bomb.first)));
   }
   // Large but real: well under the limit.
+  EXPECT_FALSE(ClaimsTooManyPixels(folder.PathOf(L"wide.png")));
   EXPECT_TRUE(ResizeAndSave(folder.PathOf(L"wide.png"), folder.OutputOf(L"wide.png"), 100, 0));
 }
 
