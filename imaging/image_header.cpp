@@ -44,10 +44,14 @@ bool ReadClaimedSize(const std::wstring& path, UINT* width, UINT* height)
   return true;
 }
 
+bool ExceedsOneBitmap(UINT width, UINT height)
+{
+  return static_cast<uint64_t>(width) * height > kMaxBitmapPixels;
+}
+
 bool ClaimsTooManyPixels(const std::wstring& path)
 {
   UINT width = 0;
   UINT height = 0;
-  return ReadClaimedSize(path, &width, &height) &&
-         static_cast<uint64_t>(width) * height > kMaxBitmapPixels;
+  return ReadClaimedSize(path, &width, &height) && ExceedsOneBitmap(width, height);
 }
