@@ -6,14 +6,17 @@
 
 namespace {
 
-// The file is read in blocks, and the reader gives up after a fixed number of them: no
+// The file is read in blocks, and the reader stops after a fixed number of them: no
 // file, whatever its bytes, costs more than kMaxBlockReads reads of kBlockSize bytes.
 // Real photos find their size in a few reads, even behind megabytes of metadata, because
-// segments are skipped by their length without being read.
+// segments are skipped by their length without being read. A file that needs more is
+// no photo, and is not handed to the decoder either: a JPEG decoder scans on through any
+// number of fill bytes, and under Wine one crashes on the 65500 x 65500 frame header
+// that 5 MB of them can hide.
 constexpr size_t kBlockSize = 16 * 1024;
 constexpr int kMaxBlockReads = 256;
 // Far more markers than a real JPEG carries before its frame header (a few dozen): a
-// file of empty segments is given up on here.
+// file of empty segments ends here.
 constexpr int kMaxJpegMarkers = 1000;
 
 struct Blocks {
@@ -22,6 +25,7 @@ struct Blocks {
   uint64_t start;
   size_t filled;
   int reads;
+  bool spent;  // a read was refused: the walk went too deep
 };
 
 // Copies count bytes (at most a block) at offset into out, reading a new block when they
@@ -32,8 +36,10 @@ bool CopyAt(Blocks& blocks, uint64_t offset, uint8_t* out, size_t count)
   const bool inBlock = offset >= blocks.start && offset - blocks.start <= blocks.filled &&
                        count <= blocks.filled - (offset - blocks.start);
   if (!inBlock) {
-    if (blocks.reads == kMaxBlockReads)
+    if (blocks.reads == kMaxBlockReads) {
+      blocks.spent = true;
       return false;
+    }
     ++blocks.reads;
     blocks.start = offset;
     blocks.filled = std::min(blocks.read(offset, blocks.block.data(), blocks.block.size()),
@@ -92,40 +98,45 @@ bool IsStandaloneMarker(uint8_t marker)
   return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8);
 }
 
+Claim Unread(const Blocks& blocks)
+{
+  return blocks.spent ? Claim::kTooDeep : Claim::kNone;
+}
+
 // Walks the marker segments up to the frame header, which may follow large metadata,
 // resynchronising after stray bytes where decoders do, so that the size they act on is
 // the one found here.
-bool ReadJpegSize(Blocks& blocks, ClaimedSize* size)
+Claim ReadJpegSize(Blocks& blocks, ClaimedSize* size)
 {
   uint64_t offset = 2;
   for (int markers = 0; markers < kMaxJpegMarkers; ++markers) {
     uint8_t marker = 0;
     if (!NextJpegMarker(blocks, &offset, &marker))
-      return false;
+      return Unread(blocks);
     if (marker == 0xD9 || marker == 0xDA)  // the image ends, or scan data, before any frame
-      return false;
+      return Claim::kNone;
     if (IsStandaloneMarker(marker))
       continue;
     uint8_t segment[7];  // length, precision, height, width
     if (IsStartOfFrame(marker)) {
       if (!CopyAt(blocks, offset, segment, sizeof(segment)))
-        return false;
+        return Unread(blocks);
       size->height = BigEndian(segment + 3, 2);
       size->width = BigEndian(segment + 5, 2);
-      return true;
+      return Claim::kSize;
     }
     if (!CopyAt(blocks, offset, segment, 2))
-      return false;
+      return Unread(blocks);
     // A length below 2, which no real segment has, leaves the walk on the length itself,
     // whose bytes the search for the next marker then skips as decoders do.
     offset += BigEndian(segment, 2);
   }
-  return false;
+  return Claim::kTooDeep;
 }
 
 // The first image directory's ImageWidth (256) and ImageLength (257) entries. Of entries
 // repeated, the largest counts: a decoder may take any one.
-bool ReadTiffSize(Blocks& blocks, const uint8_t* header, ClaimedSize* size)
+Claim ReadTiffSize(Blocks& blocks, const uint8_t* header, ClaimedSize* size)
 {
   const bool bigEndian = header[0] == 'M';
   const auto number = [bigEndian](const uint8_t* bytes, int length) {
@@ -134,14 +145,14 @@ bool ReadTiffSize(Blocks& blocks, const uint8_t* header, ClaimedSize* size)
   const uint64_t directory = number(header + 4, 4);
   uint8_t count[2];
   if (!CopyAt(blocks, directory, count, sizeof(count)))
-    return false;
+    return Unread(blocks);
   bool haveWidth = false;
   bool haveHeight = false;
   *size = {0, 0};
   for (uint32_t index = 0; index < number(count, 2); ++index) {
     uint8_t entry[12];
     if (!CopyAt(blocks, directory + 2 + 12ull * index, entry, sizeof(entry)))
-      return false;
+      return Unread(blocks);
     const uint32_t tag = number(entry, 2);
     const bool isShort = number(entry + 2, 2) == 3;
     const uint32_t value = isShort ? number(entry + 8, 2) : number(entry + 8, 4);
@@ -153,22 +164,22 @@ bool ReadTiffSize(Blocks& blocks, const uint8_t* header, ClaimedSize* size)
       haveHeight = true;
     }
   }
-  return haveWidth && haveHeight;
+  return haveWidth && haveHeight ? Claim::kSize : Claim::kNone;
 }
 
-bool ReadBmpSize(const uint8_t* header, size_t length, ClaimedSize* size)
+Claim ReadBmpSize(const uint8_t* header, size_t length, ClaimedSize* size)
 {
   if (length >= 22 && LittleEndian(header + 14, 4) == 12) {  // the old core header: 16-bit fields
     *size = {LittleEndian(header + 18, 2), LittleEndian(header + 20, 2)};
-    return true;
+    return Claim::kSize;
   }
   if (length < 26)
-    return false;
+    return Claim::kNone;
   // Height is signed: negative for top-down rows.
   const int32_t rows = static_cast<int32_t>(LittleEndian(header + 22, 4));
   *size = {LittleEndian(header + 18, 4),
            static_cast<uint32_t>(rows < 0 ? -static_cast<int64_t>(rows) : rows)};
-  return true;
+  return Claim::kSize;
 }
 
 bool StartsWith(const uint8_t* header, size_t length, const char* magic, size_t magicLength)
@@ -178,24 +189,24 @@ bool StartsWith(const uint8_t* header, size_t length, const char* magic, size_t 
 
 }  // namespace
 
-bool ParseClaimedSize(const FileReader& read, ClaimedSize* size)
+Claim ParseClaimedSize(const FileReader& read, ClaimedSize* size)
 {
-  Blocks blocks = {read, std::vector<uint8_t>(kBlockSize), 0, 0, 0};
+  Blocks blocks = {read, std::vector<uint8_t>(kBlockSize), 0, 0, 0, false};
   uint8_t header[26];
   const size_t length = std::min(read(0, header, sizeof(header)), sizeof(header));
   if (StartsWith(header, length, "\x89PNG\r\n\x1A\n", 8) && length >= 24) {
     *size = {BigEndian(header + 16, 4), BigEndian(header + 20, 4)};
-    return true;
+    return Claim::kSize;
   }
   if (StartsWith(header, length, "\xFF\xD8", 2))
     return ReadJpegSize(blocks, size);
   if (StartsWith(header, length, "GIF8", 4) && length >= 10) {
     *size = {LittleEndian(header + 6, 2), LittleEndian(header + 8, 2)};
-    return true;
+    return Claim::kSize;
   }
   if (StartsWith(header, length, "BM", 2))
     return ReadBmpSize(header, length, size);
   if (StartsWith(header, length, "II*\0", 4) || StartsWith(header, length, "MM\0*", 4))
-    return length >= 8 && ReadTiffSize(blocks, header, size);
-  return false;
+    return length >= 8 ? ReadTiffSize(blocks, header, size) : Claim::kNone;
+  return Claim::kNone;
 }

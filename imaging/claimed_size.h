@@ -12,7 +12,12 @@ struct ClaimedSize {
   uint32_t height;
 };
 
-// The pixel size that a PNG, JPEG, GIF, BMP, TIFF or icon file's header claims, read
-// without decoding and with a bounded number of reads whatever the bytes. Returns false
-// for other files, for headers that cannot be read, and for files it gives up on.
-bool ParseClaimedSize(const FileReader& read, ClaimedSize* size);
+enum class Claim {
+  kSize,     // the header claims the size written to *size
+  kNone,     // not a format known here, or a header cut short: the decoder decides
+  kTooDeep,  // the size lies further in than any real image keeps it: not an image
+};
+
+// What a PNG, JPEG, GIF, BMP or TIFF file's header claims, read without decoding, in a
+// bounded number of reads whatever the bytes.
+Claim ParseClaimedSize(const FileReader& read, ClaimedSize* size);

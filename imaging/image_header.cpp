@@ -17,15 +17,13 @@ struct HandleCloser {
 };
 using ScopedFile = std::unique_ptr<void, HandleCloser>;
 
-}  // namespace
-
-bool ReadClaimedSize(const std::wstring& path, UINT* width, UINT* height)
+Claim ClaimOf(const std::wstring& path, ClaimedSize* size)
 {
   const HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (opened == INVALID_HANDLE_VALUE)
-    return false;
+    return Claim::kNone;
   const ScopedFile file(opened);
 
   // One call per read: the offset travels with it instead of a separate seek.
@@ -36,8 +34,15 @@ bool ReadClaimedSize(const std::wstring& path, UINT* width, UINT* height)
     DWORD done = 0;
     return ReadFile(file.get(), buffer, static_cast<DWORD>(size), &done, &at) ? done : 0;
   };
+  return ParseClaimedSize(read, size);
+}
+
+}  // namespace
+
+bool ReadClaimedSize(const std::wstring& path, UINT* width, UINT* height)
+{
   ClaimedSize claimed;
-  if (!ParseClaimedSize(read, &claimed))
+  if (ClaimOf(path, &claimed) != Claim::kSize)
     return false;
   *width = claimed.width;
   *height = claimed.height;
@@ -49,9 +54,10 @@ bool ExceedsOneBitmap(UINT width, UINT height)
   return static_cast<uint64_t>(width) * height > kMaxBitmapPixels;
 }
 
-bool ClaimsTooManyPixels(const std::wstring& path)
+bool RefusedByItsHeader(const std::wstring& path)
 {
-  UINT width = 0;
-  UINT height = 0;
-  return ReadClaimedSize(path, &width, &height) && ExceedsOneBitmap(width, height);
+  ClaimedSize claimed;
+  const Claim claim = ClaimOf(path, &claimed);
+  return claim == Claim::kTooDeep ||
+         (claim == Claim::kSize && ExceedsOneBitmap(claimed.width, claimed.height));
 }

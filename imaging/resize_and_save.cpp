@@ -64,7 +64,7 @@ bool Save(Bitmap& canvas, const std::wstring& outputPath, const wchar_t* mimeTyp
 bool ResizeAndSave(const std::wstring& inputPath, const std::wstring& outputPath, int width,
                    int height)
 {
-  if (ClaimsTooManyPixels(inputPath))
+  if (RefusedByItsHeader(inputPath))
     return false;
   // No embedded colour profile is applied: only the pixels are carried over.
   Bitmap source(inputPath.c_str(), FALSE);
