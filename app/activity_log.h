@@ -11,6 +11,5 @@ void AppendLog(const std::wstring& line);
 // Removes every line of the activity log.
 void ClearLog();
 
-// The main window's answer to kAppendLogMessage, whose lParam is the line (const wchar_t*).
-constexpr UINT kAppendLogMessage = WM_APP;
+// The main window's answer to kAppendLogMessage.
 void OnAppendLogMessage(LPARAM line);

@@ -9,6 +9,8 @@
 #include "app/control_ids.h"
 #include "app/folder_picker.h"
 #include "app/globals.h"
+#include "app/progress_bar.h"
+#include "app/worker_messages.h"
 #include "batch/batch_run.h"
 
 namespace {
@@ -177,6 +179,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case kAppendLogMessage:
       OnAppendLogMessage(lParam);
+      return 0;
+    case kSetProgressMessage:
+      OnSetProgressMessage(wParam);
       return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);

@@ -9,6 +9,7 @@
 #include "app/activity_log.h"
 #include "app/control_ids.h"
 #include "app/globals.h"
+#include "app/progress_bar.h"
 #include "batch/image_discovery.h"
 #include "imaging/resize_and_save.h"
 
@@ -60,7 +61,7 @@ void RunBatch(const std::wstring& folder)
   AppendLog(L"目标尺寸: " + std::to_wstring(width) + L" x " + std::to_wstring(height));
   AppendLog(L"找到 " + std::to_wstring(count) + L" 个图片文件");
   SendMessageW(g_progressBar, PBM_SETRANGE32, 0, count);
-  SendMessageW(g_progressBar, PBM_SETPOS, 0, 0);
+  SetProgress(0);
 
   int succeeded = 0;
   for (int index = 0; index < count; ++index) {
@@ -68,7 +69,7 @@ void RunBatch(const std::wstring& folder)
     // the program waits for that before it ends.
     if (!IsWindow(g_mainWindow))
       return;
-    SendMessageW(g_progressBar, PBM_SETPOS, static_cast<WPARAM>(index) + 1, 0);
+    SetProgress(index + 1);
     const std::wstring name = FileName(files[index]);
     if (ResizeAndSave(files[index], outputFolder + L"\\" + name, width, height)) {
       ++succeeded;

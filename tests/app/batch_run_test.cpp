@@ -87,6 +87,9 @@ TEST_F(BatchRunTest, InitialSizesScaleEveryImageTo100PixelsHighInItsOwnFormat)
   EXPECT_EQ(progress.low, 0);
   EXPECT_EQ(progress.high, 10);
   EXPECT_EQ(progress.position, 10);
+  // A run changes both with their drawing held off, which hides them meanwhile.
+  EXPECT_TRUE(IsWindowVisible(App().Control(driver::kProgressId)));
+  EXPECT_TRUE(IsWindowVisible(App().Control(driver::kLogListId)));
 
   struct Output {
     const wchar_t* name;
