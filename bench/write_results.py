@@ -283,26 +283,26 @@ def causes_section(results, out):
     sleep = results.median_of("core", "h100", "sleep10_mean_ms")
     per_file = {size: results.median_ms("quillmere", size) for size, _ in SIZES}
     wanted = [(theme, operation) for theme in ("light", "off")
-              for operation in ("WM_NULL", "AppendLog", "PBM_SETPOS")]
+              for operation in ("WM_NULL", "AppendLog", "SetProgress")]
     if None in [ops.get(key) for key in wanted] + list(ui.values()) + list(per_file.values()) \
             + [worker, bare_cpu, sleep]:
         return
-    wait = {theme: ops[(theme, "AppendLog")] + ops[(theme, "PBM_SETPOS")]
+    wait = {theme: ops[(theme, "AppendLog")] + ops[(theme, "SetProgress")]
             for theme in ("light", "off")}
-    old_line = ops.get(("light", "LB_ADDSTRING+LB_GETCOUNT+LB_SETTOPINDEX"))
+    round_trip = {theme: ops[(theme, "WM_NULL")] for theme in ("light", "off")}
     out.append("### What the window costs per file\n")
     out.append(
         "For every file the worker makes two calls to the window's thread and waits for each: "
-        "the progress step (`PBM_SETPOS`) before the file and the file's log line "
-        "(`AppendLog`) after it. A log line is one message to the main window, whose procedure "
-        "adds the line with the log's drawing held off, scrolls it into view, answers the "
-        "worker (`ReplyMessage`) and only then lets the log draw itself, once. The worker's "
-        "waits, from the window-operation table below (ms):\n")
+        "the progress step (`SetProgress`) before the file and the file's log line "
+        "(`AppendLog`) after it. Each is one message to the main window, whose procedure "
+        "changes the control with its drawing held off, answers the worker (`ReplyMessage`) "
+        "and only then lets the control draw itself, once. The worker's waits, from the "
+        "window-operation table below (ms):\n")
     out.append("| | theme on | theme off |")
     out.append("|---|---:|---:|")
     out.append(f"| an empty round trip to the window's thread (`WM_NULL`) | "
-               f"{ops[('light', 'WM_NULL')]:.2f} | {ops[('off', 'WM_NULL')]:.2f} |")
-    for operation, what in (("AppendLog", "the log line"), ("PBM_SETPOS", "the progress step")):
+               f"{round_trip['light']:.2f} | {round_trip['off']:.2f} |")
+    for operation, what in (("AppendLog", "the log line"), ("SetProgress", "the progress step")):
         out.append(f"| {what} (`{operation}`) | {ops[('light', operation)]:.2f} | "
                    f"{ops[('off', operation)]:.2f} |")
     out.append(f"| **the worker's wait for the window, per file** | **{wait['light']:.2f}** | "
@@ -311,22 +311,25 @@ def causes_section(results, out):
         out.append(f"| its share of a file's time in the window, {size_name} | "
                    f"{wait['light'] / (per_file[size] / files):.1%} | — |")
     out.append("")
-    if old_line is not None:
+    old_line = ops.get(("light", "LB_ADDSTRING+LB_GETCOUNT+LB_SETTOPINDEX"))
+    old_step = ops.get(("light", "PBM_SETPOS"))
+    if old_line is not None and old_step is not None:
         out.append(
-            f"Before the log line took one message, it took three list-box messages from the "
-            f"worker, each a round trip and two of them drawing the log's themed scroll bar: "
-            f"{old_line:.2f} ms per line against {ops[('light', 'AppendLog')]:.2f} now, in the "
-            "same run of the benchmark.\n")
+            "Before, the worker sent the controls' own messages and waited for each to be "
+            "carried out, drawing included: a log line took three list-box messages, "
+            f"{old_line:.2f} ms, and a progress step `PBM_SETPOS`, {old_step:.2f} ms, in the "
+            "same run of the benchmark, theme on: "
+            f"{old_line + old_step:.2f} ms per file against {wait['light']:.2f} now.\n")
     out.append(
         "Why it goes no lower: both waits stay, because the run promises that a file's line is "
         "in the log and in view, and the bar has moved, before the worker goes on, so neither "
         "may be posted; and under Wine each wait is at least one round trip through the "
-        f"wineserver, {ops[('light', 'WM_NULL')]:.2f} ms here for a message the window does "
-        f"nothing with. Beyond two such round trips the waits hold "
-        f"{wait['light'] - 2 * ops[('light', 'WM_NULL')]:.2f} ms per file: the list box adding "
-        "and scrolling to the line, and the progress bar moving, which Wine's themed drawing "
-        f"makes slower ({wait['off'] - 2 * ops[('off', 'WM_NULL')]:.2f} ms with the theme off). "
-        f"After answering, the window's thread spends {ui['on'] / files:.1f} ms of CPU per file "
+        f"wineserver, {round_trip['light']:.2f} ms here for a message the window does nothing "
+        f"with. Beyond two such round trips the waits hold "
+        f"{wait['light'] - 2 * round_trip['light']:.2f} ms per file "
+        f"({wait['off'] - 2 * round_trip['off']:.2f} with the theme off): the list box adding "
+        "the line and scrolling to it, and the bar taking its new position. After answering, "
+        f"the window's thread spends {ui['on'] / files:.1f} ms of CPU per file "
         f"({ui['off'] / files:.1f} with the theme off) drawing, mostly the log's themed scroll "
         "bar; the worker does not wait for it, but on two cores it can take a core the worker "
         f"would use: the worker's CPU is {worker / files:.1f} ms per file against "
