@@ -199,14 +199,16 @@ def overhead_section(results, out):
             met = share <= TARGET_OVERHEAD_SHARE
             verdicts[(tool, size)] = (overhead, share, met)
             paired = results.paired_shares(tool, size)
-            spread = (f"{min(paired):.1%} … {max(paired):.1%}" if paired else "—")
+            spread = (f"{statistics.median(paired):.1%} ({min(paired):.1%} … {max(paired):.1%})"
+                      if paired else "—")
             out.append(
                 f"| {size_name}{label} | {batch / 1000:.2f} | {bare / 1000:.2f} | "
                 f"{pauses / 1000:.2f} | {overhead / 1000:.2f} | {overhead / files:.2f} | "
                 f"{share:.1%} | {spread} | {'met' if met else '**missed**'} |")
     out.append("")
     out.append(
-        "*Round by round* sets each round's batch against the same round's bare loop. On this "
+        "*Round by round* sets each round's batch against the same round's bare loop, and "
+        "gives the median of the rounds and their range. On this "
         "shared two-core machine the same run varies by several per cent from round to round, "
         "as much as the target itself, so the share alone does not settle the target; the "
         "measurements below take the overhead apart directly.\n")
