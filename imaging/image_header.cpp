@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "imaging/claimed_size.h"
-
 namespace {
 
 // More pixels than one GDI+ bitmap can hold at 32 bits (2 GiB): a decompression bomb,
@@ -17,7 +15,9 @@ struct HandleCloser {
 };
 using ScopedFile = std::unique_ptr<void, HandleCloser>;
 
-Claim ClaimOf(const std::wstring& path, ClaimedSize* size)
+}  // namespace
+
+Claim ReadClaimedSize(const std::wstring& path, ClaimedSize* size)
 {
   const HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -27,26 +27,14 @@ Claim ClaimOf(const std::wstring& path, ClaimedSize* size)
   const ScopedFile file(opened);
 
   // One call per read: the offset travels with it instead of a separate seek.
-  const FileReader read = [&file](uint64_t offset, uint8_t* buffer, size_t size) -> size_t {
+  const FileReader read = [&file](uint64_t offset, uint8_t* buffer, size_t length) -> size_t {
     OVERLAPPED at = {};
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD done = 0;
-    return ReadFile(file.get(), buffer, static_cast<DWORD>(size), &done, &at) ? done : 0;
+    return ReadFile(file.get(), buffer, static_cast<DWORD>(length), &done, &at) ? done : 0;
   };
   return ParseClaimedSize(read, size);
-}
-
-}  // namespace
-
-bool ReadClaimedSize(const std::wstring& path, UINT* width, UINT* height)
-{
-  ClaimedSize claimed;
-  if (ClaimOf(path, &claimed) != Claim::kSize)
-    return false;
-  *width = claimed.width;
-  *height = claimed.height;
-  return true;
 }
 
 bool ExceedsOneBitmap(UINT width, UINT height)
@@ -57,7 +45,7 @@ bool ExceedsOneBitmap(UINT width, UINT height)
 bool RefusedByItsHeader(const std::wstring& path)
 {
   ClaimedSize claimed;
-  const Claim claim = ClaimOf(path, &claimed);
+  const Claim claim = ReadClaimedSize(path, &claimed);
   return claim == Claim::kTooDeep ||
          (claim == Claim::kSize && ExceedsOneBitmap(claimed.width, claimed.height));
 }

@@ -3,9 +3,11 @@
 
 #include <string>
 
-// Reads the pixel size that an image file's header claims, without decoding it (see
-// ParseClaimedSize). Returns false when it has none to give.
-bool ReadClaimedSize(const std::wstring& path, UINT* width, UINT* height);
+#include "imaging/claimed_size.h"
+
+// What the header of the file at path claims (see ParseClaimedSize), read without decoding
+// it; kNone when the file cannot be opened.
+Claim ReadClaimedSize(const std::wstring& path, ClaimedSize* size);
 
 // Whether width x height is more pixels than one bitmap can hold.
 bool ExceedsOneBitmap(UINT width, UINT height);

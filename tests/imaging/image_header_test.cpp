@@ -22,9 +22,9 @@ struct Claimed {
 
 Claimed ClaimedSizeOf(const std::wstring& path)
 {
-  Claimed claimed = {false, 0, 0};
-  claimed.read = ReadClaimedSize(path, &claimed.width, &claimed.height);
-  return claimed;
+  ClaimedSize size = {0, 0};
+  const bool read = ReadClaimedSize(path, &size) == Claim::kSize;
+  return {read, size.width, size.height};
 }
 
 TEST(ImageHeader, ReadsTheSizeOfEveryFormatWithoutDecoding)
