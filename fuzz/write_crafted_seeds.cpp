@@ -34,9 +34,7 @@ int main(int argc, char** argv)
   const std::string jpeg = ReadFile(corpus + "/jpeg-turbo/testorig.jpg");
   const std::string bmp = ReadFile(corpus + "/jpeg-turbo/shira_bird8.bmp");
   const std::string bombJpeg = WithClaimedSize(jpeg, 65500, 65500);
-  std::string emptySegments;
-  for (int segment = 0; segment < 2000; ++segment)
-    emptySegments += std::string("\xFF\xE0\x00\x02", 4);
+  const std::string emptySegments = EmptyJpegSegments(2000);
   const struct {
     const char* name;
     std::string bytes;

@@ -125,9 +125,7 @@ TEST(ImageHeader, ResizingRefusesDecompressionBombs)
   WriteImage(folder.PathOf(L"wide.png"), 40000, 2, L"image/png");
   const std::string baseJpeg = ReadBytes(folder.PathOf(L"base.jpg"));
   const std::string bombJpeg = WithClaimedSize(baseJpeg, 65500, 65500);
-  std::string emptySegments;
-  for (int segment = 0; segment < 2000; ++segment)
-    emptySegments += std::string("\xFF\xE0\x00\x02", 4);
+  const std::string emptySegments = EmptyJpegSegments(2000);
   const std::map<std::wstring, std::string> refused = {
       {L"bomb.jpg", bombJpeg},
       {L"stray-bytes-bomb.jpg", WithBeforeFrameHeader(bombJpeg, "stray bytes")},

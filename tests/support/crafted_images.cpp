@@ -93,3 +93,11 @@ std::string WithBeforeFrameHeader(const std::string& jpeg, const std::string& in
     return std::string();
   return jpeg.substr(0, frame) + inserted + jpeg.substr(frame);
 }
+
+std::string EmptyJpegSegments(int count)
+{
+  std::string segments;
+  for (int segment = 0; segment < count; ++segment)
+    segments += std::string("\xFF\xE0\x00\x02", 4);
+  return segments;
+}

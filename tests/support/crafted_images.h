@@ -15,3 +15,6 @@ std::string WithClaimedSize(std::string encoded, uint16_t width, uint16_t height
 // jpeg with inserted just before its frame header's marker. Returns an empty string if
 // there is no frame header.
 std::string WithBeforeFrameHeader(const std::string& jpeg, const std::string& inserted);
+
+// count empty JPEG application segments (FF E0 00 02), which no real file strings together.
+std::string EmptyJpegSegments(int count);
