@@ -20,8 +20,8 @@ void AddLineInView(const wchar_t* line)
 
 void AppendLog(const std::wstring& line)
 {
-  if (SentFromOtherThread(g_logList, kAppendLogMessage, 0,
-                          reinterpret_cast<LPARAM>(line.c_str())))
+  if (SendToParentIfOtherThread(g_logList, kAppendLogMessage, 0,
+                                reinterpret_cast<LPARAM>(line.c_str())))
     return;
   AddLineInView(line.c_str());
   DrawOnce(g_logList);

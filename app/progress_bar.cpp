@@ -7,7 +7,8 @@
 
 void SetProgress(int position)
 {
-  if (!SentFromOtherThread(g_progressBar, kSetProgressMessage, static_cast<WPARAM>(position), 0))
+  if (!SendToParentIfOtherThread(g_progressBar, kSetProgressMessage,
+                                 static_cast<WPARAM>(position), 0))
     SendMessageW(g_progressBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 

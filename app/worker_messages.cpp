@@ -1,6 +1,6 @@
 #include "app/worker_messages.h"
 
-bool SentFromOtherThread(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+bool SendToParentIfOtherThread(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
 {
   if (GetWindowThreadProcessId(control, nullptr) == GetCurrentThreadId())
     return false;
