@@ -34,15 +34,15 @@ int FindEncoderForMimeType(const wchar_t* mimeType, CLSID* encoderClsid)
 {
   UINT encoderCount = 0;
   UINT listBytes = 0;
-  Gdiplus::GetImageEncodersSize(&encoderCount, &listBytes);
-  if (listBytes == 0)
+  if (Gdiplus::GetImageEncodersSize(&encoderCount, &listBytes) != Gdiplus::Ok || listBytes == 0)
     return -1;
 
   std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[listBytes]);
   if (!buffer)
     return -1;
   auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.get());
-  Gdiplus::GetImageEncoders(encoderCount, listBytes, encoders);
+  if (Gdiplus::GetImageEncoders(encoderCount, listBytes, encoders) != Gdiplus::Ok)
+    return -1;
 
   for (UINT position = 0; position < encoderCount; ++position) {
     if (std::wcscmp(encoders[position].MimeType, mimeType) == 0) {

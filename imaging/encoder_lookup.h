@@ -8,5 +8,6 @@
 const wchar_t* EncoderMimeTypeForPath(const std::wstring& path);
 
 // Finds the GDI+ encoder for mimeType. Returns its position in the encoder list and
-// fills *encoderClsid, or returns -1 and leaves *encoderClsid untouched.
+// fills *encoderClsid, or returns -1 and leaves *encoderClsid untouched when there is no
+// such encoder or GDI+ cannot give its list.
 int FindEncoderForMimeType(const wchar_t* mimeType, CLSID* encoderClsid);
