@@ -76,9 +76,11 @@ bool ResizeAndSave(const std::wstring& inputPath, const std::wstring& outputPath
     return false;
 
   // A typed size can ask for a canvas far past what one bitmap holds (width 50000 on a
-  // 4:3 photo is 7.5 GB): the file fails here, not in whatever allocation GDI+ tries.
-  const SIZE target = TargetSize(sourceWidth, sourceHeight, width, height);
-  if (ExceedsOneBitmap(static_cast<UINT>(target.cx), static_cast<UINT>(target.cy)))
+  // 4:3 photo is 7.5 GB), or one whose side does not even fit 32 bits: the file fails
+  // here, not in whatever allocation GDI+ tries.
+  SIZE target;
+  if (!TargetSize(sourceWidth, sourceHeight, width, height, &target) ||
+      ExceedsOneBitmap(static_cast<UINT>(target.cx), static_cast<UINT>(target.cy)))
     return false;
   const std::unique_ptr<Bitmap> canvas = Redraw(source, target);
   if (!canvas)

@@ -1,41 +1,40 @@
 #include "imaging/target_size.h"
 
-#include <climits>
-
 namespace {
 
-// Truncates toward zero like the processor's float-to-int conversion: a value outside
-// the 32-bit range (or NaN) gives INT_MIN, where a plain cast would be undefined.
-int TruncateToInt(float value)
-{
-  if (value >= -2147483648.0f && value < 2147483648.0f)
-    return static_cast<int>(value);
-  return INT_MIN;
-}
-
 // The proportional dimension is worked out in single precision, dividing first, so that
-// for example 5 x 21 at width 100 gives 419 (419.99997), not 420.
-int Proportional(UINT numerator, UINT denominator, int given)
+// for example 5 x 21 at width 100 gives 419 (419.99997), not 420. Truncates toward zero;
+// false when the value does not fit 32 bits (or is not a number, from an empty source).
+bool Proportional(UINT numerator, UINT denominator, int given, LONG* dimension)
 {
   const float ratio = static_cast<float>(numerator) / static_cast<float>(denominator);
-  return TruncateToInt(ratio * static_cast<float>(given));
+  const float value = ratio * static_cast<float>(given);
+  if (!(value < 2147483648.0f))
+    return false;
+  *dimension = static_cast<LONG>(value);
+  return true;
 }
 
 }  // namespace
 
-SIZE TargetSize(UINT sourceWidth, UINT sourceHeight, int width, int height)
+bool TargetSize(UINT sourceWidth, UINT sourceHeight, int width, int height, SIZE* target)
 {
-  SIZE target{static_cast<LONG>(sourceWidth), static_cast<LONG>(sourceHeight)};
+  SIZE size{static_cast<LONG>(sourceWidth), static_cast<LONG>(sourceHeight)};
   if (width > 0 && height > 0) {
-    target = {width, height};
+    size = {width, height};
   } else if (width > 0) {
-    target = {width, Proportional(sourceHeight, sourceWidth, width)};
+    size.cx = width;
+    if (!Proportional(sourceHeight, sourceWidth, width, &size.cy))
+      return false;
   } else if (height > 0) {
-    target = {Proportional(sourceWidth, sourceHeight, height), height};
+    size.cy = height;
+    if (!Proportional(sourceWidth, sourceHeight, height, &size.cx))
+      return false;
   }
-  if (target.cx < 1)
-    target.cx = 1;
-  if (target.cy < 1)
-    target.cy = 1;
-  return target;
+  if (size.cx < 1)
+    size.cx = 1;
+  if (size.cy < 1)
+    size.cy = 1;
+  *target = size;
+  return true;
 }

@@ -113,6 +113,15 @@ TEST_F(ResizeAndSaveTest, FailsWithoutOutputOnInputsThatDoNotDecode)
   EXPECT_FALSE(ResizeAndSave(folder.PathOf(L"missing.png"), folder.OutputOf(L"missing.png"), 0, 100));
 }
 
+// 65535 / 1 * 40000 is past what a 32-bit side can hold: no canvas is tried, nothing is
+// written.
+TEST_F(ResizeAndSaveTest, FailsWithoutOutputWhenTheProportionalSideCannotBeMade)
+{
+  EXPECT_FALSE(ResizeNew(L"needle.png", 1, 65535, 40000, 0));
+  EXPECT_FALSE(FileExists(folder.OutputOf(L"needle.png")));
+  EXPECT_FALSE(FileExists(folder.OutputOf(L"needle.png.partial")));
+}
+
 TEST_F(ResizeAndSaveTest, FailsWhenTheOutputCannotBeWritten)
 {
   WriteImage(folder.PathOf(L"ok.png"), 20, 20, L"image/png");

@@ -9,11 +9,12 @@ namespace {
 void ExpectTarget(UINT sourceWidth, UINT sourceHeight, int width, int height, LONG expectedWidth,
                   LONG expectedHeight)
 {
-  const SIZE target = TargetSize(sourceWidth, sourceHeight, width, height);
-  EXPECT_EQ(target.cx, expectedWidth) << sourceWidth << "x" << sourceHeight << " at " << width
-                                      << "," << height;
-  EXPECT_EQ(target.cy, expectedHeight) << sourceWidth << "x" << sourceHeight << " at " << width
-                                       << "," << height;
+  SCOPED_TRACE(testing::Message() << sourceWidth << "x" << sourceHeight << " at " << width << ","
+                                  << height);
+  SIZE target{};
+  ASSERT_TRUE(TargetSize(sourceWidth, sourceHeight, width, height, &target));
+  EXPECT_EQ(target.cx, expectedWidth);
+  EXPECT_EQ(target.cy, expectedHeight);
 }
 
 TEST(TargetSize, OneDimensionKeepsTheAspectRatioTruncatingInSinglePrecision)
@@ -44,12 +45,18 @@ TEST(TargetSize, ProportionalValuesBelowOneBecomeOne)
   ExpectTarget(1, 1000, 0, 10, 1, 10);
 }
 
-TEST(TargetSize, ProportionalValuesPastTheIntRangeEndAsOne)
+TEST(TargetSize, ProportionalValuesFromTwoToThe31UpCannotBeMade)
 {
-  // 4 / 1 * 2147483647 overflows 32 bits: the conversion gives INT_MIN, raised to 1.
-  ExpectTarget(1, 4, INT_MAX, 0, INT_MAX, 1);
+  const SIZE untouched{7, 7};
+  SIZE target = untouched;
+  // 65535 / 1 * 40000 is 2621400000.
+  EXPECT_FALSE(TargetSize(1, 65535, 40000, 0, &target));
+  EXPECT_FALSE(TargetSize(65535, 1, 0, 40000, &target));
+  EXPECT_FALSE(TargetSize(1, 4, INT_MAX, 0, &target));
   // INT_MAX in single precision is 2147483648, just past the range.
-  ExpectTarget(1, 1, 0, INT_MAX, 1, INT_MAX);
+  EXPECT_FALSE(TargetSize(1, 1, 0, INT_MAX, &target));
+  EXPECT_EQ(target.cx, untouched.cx);
+  EXPECT_EQ(target.cy, untouched.cy);
   // The largest float below 2^31 still converts.
   ExpectTarget(1, 1, 0, 2147483520, 2147483520, 2147483520);
 }
