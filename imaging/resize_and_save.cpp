@@ -8,6 +8,7 @@
 
 #include "imaging/encoder_lookup.h"
 #include "imaging/image_header.h"
+#include "imaging/replace_file.h"
 #include "imaging/target_size.h"
 
 namespace {
@@ -37,9 +38,9 @@ bool SaveReplacing(Bitmap& image, const std::wstring& outputPath, const CLSID& e
 {
   const std::wstring partialPath = outputPath + L".partial";
   if (image.Save(partialPath.c_str(), &encoder, nullptr) == Ok &&
-      MoveFileExW(partialPath.c_str(), outputPath.c_str(), MOVEFILE_REPLACE_EXISTING))
+      MoveOverWithRetry(partialPath, outputPath))
     return true;
-  DeleteFileW(partialPath.c_str());
+  DeleteWithRetry(partialPath);
   return false;
 }
 

@@ -1,0 +1,111 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "batch/image_discovery.h"
+#include "imaging/replace_file.h"
+#include "support/file_holder.h"
+#include "support/temp_folder.h"
+#include "support/test_images.h"
+#include "support/test_window.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::string kEarlierOutput = "an earlier output";
+// About how long a virus scanner holds a file it has just seen written.
+constexpr DWORD kBriefHoldMs = 300;
+constexpr DWORD kLetGoTimeoutMs = 10000;
+
+// A batch run that meets an earlier output held by another program, as one does on
+// Windows when a scanner, the indexer or a sync client has it open, or one that is
+// read-only.
+class HeldOutputTest : public testing::Test {
+ protected:
+  void WriteEarlierOutput(const std::wstring& name)
+  {
+    MakeFolder(folder.PathOf(L"datas"));
+    WriteBytes(folder.OutputOf(name), kEarlierOutput);
+  }
+
+  // Runs a batch at height 20 over the folder and returns how long it took.
+  ULONGLONG TimedRunMs()
+  {
+    window.SetSizeTexts(L"", L"20");
+    const ULONGLONG start = GetTickCount64();
+    window.RunBatch(folder.Path());
+    return GetTickCount64() - start;
+  }
+
+  // The log of a run with fileLines for its files, in order, of which succeeded did.
+  static Lines RunLog(const Lines& fileLines, int succeeded)
+  {
+    const std::string count = std::to_string(fileLines.size());
+    Lines lines = {"开始处理图片...", "目标尺寸: 0 x 20", "找到 " + count + " 个图片文件"};
+    lines.insert(lines.end(), fileLines.begin(), fileLines.end());
+    lines.push_back("处理完成! 成功: " + std::to_string(succeeded) + "/" + count);
+    return lines;
+  }
+
+  TestWindow window;
+  TempFolder folder;
+};
+
+TEST_F(HeldOutputTest, AnOutputLetGoSoonAfterIsReplacedOnALaterTry)
+{
+  WriteImage(folder.PathOf(L"a.png"), 40, 40, L"image/png");
+  WriteEarlierOutput(L"a.png");
+  const FileHolder holder(folder.OutputOf(L"a.png"), kBriefHoldMs);
+  ASSERT_TRUE(holder.Holding());
+
+  TimedRunMs();
+  EXPECT_EQ(window.LogLines(), RunLog({"✓ a.png"}, 1));
+  EXPECT_TRUE(holder.LetGo(kLetGoTimeoutMs)) << "the helper never saw the .partial file";
+  const DecodedImage output = DecodeImage(folder.OutputOf(L"a.png"));
+  EXPECT_TRUE(output.decoded && output.width == 20 && output.height == 20);
+  EXPECT_FALSE(FileExists(folder.OutputOf(L"a.png.partial")));
+}
+
+TEST_F(HeldOutputTest, AnOutputHeldThroughoutFailsOnlyAfterTheRetriesAndTheRunGoesOn)
+{
+  WriteImage(folder.PathOf(L"a.png"), 40, 40, L"image/png");
+  WriteImage(folder.PathOf(L"b.png"), 40, 40, L"image/png");
+  // The first file the run meets is the held one, so that it has another to go on with.
+  std::vector<std::wstring> names;
+  for (const std::wstring& path : ListImageFiles(folder.Path()))
+    names.push_back(path.substr(path.rfind(L'\\') + 1));
+  ASSERT_EQ(names.size(), 2u);
+  WriteEarlierOutput(names[0]);
+  const FileHolder holder(folder.OutputOf(names[0]));
+  ASSERT_TRUE(holder.Holding());
+
+  const ULONGLONG elapsedMs = TimedRunMs();
+  EXPECT_EQ(window.LogLines(),
+            RunLog({"✗ " + Utf8(names[0]) + " 处理失败", "✓ " + Utf8(names[1])}, 1));
+  EXPECT_GE(elapsedMs, kHeldFileRetryMs);
+  EXPECT_EQ(ReadBytes(folder.OutputOf(names[0])), kEarlierOutput);
+  EXPECT_FALSE(FileExists(folder.OutputOf(names[0] + L".partial")));
+  EXPECT_TRUE(DecodeImage(folder.OutputOf(names[1])).decoded);
+}
+
+TEST_F(HeldOutputTest, AReadOnlyOutputFailsAtOnceAndStaysAsItWas)
+{
+  WriteImage(folder.PathOf(L"a.png"), 40, 40, L"image/png");
+  WriteEarlierOutput(L"a.png");
+  const std::wstring output = folder.OutputOf(L"a.png");
+  ASSERT_TRUE(SetFileAttributesW(output.c_str(), FILE_ATTRIBUTE_READONLY));
+
+  const ULONGLONG elapsedMs = TimedRunMs();
+  EXPECT_EQ(window.LogLines(), RunLog({"✗ a.png 处理失败"}, 0));
+  EXPECT_LT(elapsedMs, kHeldFileRetryMs) << "a read-only output was waited for";
+  EXPECT_EQ(ReadBytes(output), kEarlierOutput);
+  EXPECT_EQ(GetFileAttributesW(output.c_str()) & FILE_ATTRIBUTE_READONLY,
+            static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(FileExists(output + L".partial"));
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+// hold_file.exe, found beside the test's own executable, holding a file open as another
+// program would (see hold_file_main.cpp). The helper is ended, and its handles are closed,
+// when the object goes out of scope, whatever the test's outcome.
+class FileHolder {
+ public:
+  // Holds path until the object goes out of scope.
+  explicit FileHolder(const std::wstring& path);
+  // Lets go of path letGoMs after path + ".partial" appears.
+  FileHolder(const std::wstring& path, DWORD letGoMs);
+  ~FileHolder();
+  FileHolder(const FileHolder&) = delete;
+  FileHolder& operator=(const FileHolder&) = delete;
+
+  // Whether the helper started and holds the file.
+  bool Holding() const { return holding_; }
+  // Waits up to timeoutMs for the helper to let go on its own; true if it has.
+  bool LetGo(DWORD timeoutMs) const;
+
+ private:
+  struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+  };
+  using ScopedHandle = std::unique_ptr<void, HandleCloser>;
+
+  void Start(const std::wstring& path, const std::wstring& letGo);
+
+  ScopedHandle process_;
+  bool holding_ = false;
+};
