@@ -4,6 +4,7 @@
 
 #include <cwchar>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/activity_log.h"
@@ -28,6 +29,19 @@ int ReadSizeBox(HWND box)
   if (text[0] == L'\0')
     return 0;
   return static_cast<int>(std::wcstol(text, nullptr, 10));
+}
+
+// Creates folder (its last level only) unless it already exists as a folder. False when
+// it cannot be created or its name is held by a file.
+bool EnsureDirectory(const std::wstring& folder)
+{
+  if (CreateDirectoryW(folder.c_str(), nullptr))
+    return true;
+  if (GetLastError() != ERROR_ALREADY_EXISTS)
+    return false;
+  // The name may be held by a file, where no output could ever be saved.
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::wstring FileName(const std::wstring& path)
@@ -83,17 +97,6 @@ void RunBatch(const std::wstring& folder)
 }
 
 }  // namespace
-
-bool EnsureDirectory(const std::wstring& folder)
-{
-  if (CreateDirectoryW(folder.c_str(), nullptr))
-    return true;
-  if (GetLastError() != ERROR_ALREADY_EXISTS)
-    return false;
-  // The name may be held by a file, where no output could ever be saved.
-  const DWORD attributes = GetFileAttributesW(folder.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 DWORD WINAPI BatchWorker(LPVOID folderCopy)
 {
