@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "app/globals.h"
 #include "app/progress_bar.h"
 #include "batch/image_discovery.h"
+#include "batch/size_text.h"
 #include "imaging/resize_and_save.h"
 
 namespace {
@@ -20,15 +20,11 @@ namespace {
 constexpr DWORD kPauseAfterFileMs = 10;
 constexpr int kSizeTextCapacity = 32;
 
-// Reads a size box in base 10 with the C runtime, which also takes full-width and other
-// script digits and leading Unicode spaces; text without digits reads as 0.
 int ReadSizeBox(HWND box)
 {
   wchar_t text[kSizeTextCapacity] = {};
   GetWindowTextW(box, text, kSizeTextCapacity);
-  if (text[0] == L'\0')
-    return 0;
-  return static_cast<int>(std::wcstol(text, nullptr, 10));
+  return SizeFromText(text);
 }
 
 // Creates folder (its last level only) unless it already exists as a folder. False when
