@@ -153,7 +153,9 @@ TEST_F(BatchWorkerTest, StartRunsOnTheFolderChosenWhenPressed)
   ASSERT_TRUE(window.StartEnabled());
   EXPECT_TRUE(FileExists(folder.OutputOf(L"a.png")));
   EXPECT_FALSE(IsFolder(later.PathOf(L"datas")));
-  EXPECT_EQ(window.LogLines().back(), "处理完成! 成功: 1/1");
+  const Lines lines = window.LogLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "处理完成! 成功: 1/1");
 }
 
 }  // namespace
