@@ -120,9 +120,7 @@ TEST_F(HostileFolderTest, BrokenStrangeAndOversizedFilesEachGetOneLine)
 {
   const std::wstring generated = FolderFromEnvironment(L"QUILLMERE_HOSTILE_IMAGES");
   ASSERT_FALSE(generated.empty()) << "QUILLMERE_HOSTILE_IMAGES is not set";
-  std::vector<std::wstring> listed;
-  for (const auto& file : CopyFiles(generated, folder.Path(), L""))
-    listed.push_back(file.first);
+  std::vector<std::wstring> listed = CopyFiles(generated, folder.Path(), L"");
 
   WriteImage(folder.PathOf(L"base.jpg"), 64, 48, L"image/jpeg");
   WriteImage(folder.PathOf(L"base.bmp"), 64, 48, L"image/bmp");
@@ -172,8 +170,8 @@ TEST_F(HostileFolderTest, EveryPublicTestImageGetsOneLine)
   ASSERT_FALSE(corpus.empty()) << "QUILLMERE_CORPUS is not set";
   std::vector<std::wstring> listed;
   for (const std::wstring subfolder : {L"pngsuite", L"png-crashers", L"jpeg-turbo"}) {
-    for (const auto& file : CopyFiles(corpus + L"\\" + subfolder, folder.Path(), subfolder + L"-")) {
-      const std::wstring& name = file.first;
+    const std::wstring source = corpus + L"\\" + subfolder;
+    for (const std::wstring& name : CopyFiles(source, folder.Path(), subfolder + L"-")) {
       if (name.find(L".png") != std::wstring::npos || name.find(L".jpg") != std::wstring::npos ||
           name.find(L".bmp") != std::wstring::npos)
         listed.push_back(name);
