@@ -38,25 +38,25 @@ class HostileFolderTest : public QuillmereTest {
  protected:
   // Runs a batch at height 100 over the folder and checks what must hold for any input:
   // one line per listed file, a summary that counts the successes, every success a
-  // decodable image of the right size, every input unchanged. Returns the names that
-  // succeeded.
-  std::set<std::string> RunAndCheck(const std::vector<std::wstring>& listed)
+  // decodable image of the right size, every input unchanged. Keeps the names that
+  // succeeded in succeeded.
+  void RunAndCheck(const std::vector<std::wstring>& listed)
   {
     const std::map<std::wstring, InputSnapshot> before = Snapshot(folder.Path());
     ChooseFolder(folder.Path());
     const std::string summaryPrefix = "处理完成! 成功: ";
     App().Click(driver::kStartId);
-    EXPECT_TRUE(App().WaitForRunEnd(kRunTimeoutMs)) << "the run did not end";
+    ASSERT_TRUE(App().WaitForRunEnd(kRunTimeoutMs)) << "the run did not end";
     const Lines log = Log();
     const auto start = std::find(log.begin(), log.end(), "开始处理图片...");
-    EXPECT_NE(start, log.end());
+    ASSERT_TRUE(start != log.end()) << "the run logged no start line";
     const Lines run(start, log.end());
 
     std::set<std::string> expectedNames;
     for (const std::wstring& name : listed)
       expectedNames.insert(Utf8(name));
     std::set<std::string> reported;
-    std::set<std::string> succeeded;
+    succeeded.clear();
     EXPECT_EQ(run.size(), listed.size() + 4);
     for (size_t index = 3; index + 1 < run.size(); ++index) {
       const std::string& line = run[index];
@@ -81,7 +81,6 @@ class HostileFolderTest : public QuillmereTest {
         ExpectResizedCopy(name);
     }
     ExpectFilesAsBefore(before);
-    return succeeded;
   }
 
   // The folder's files are those of before, each with the same bytes and attributes.
@@ -114,6 +113,7 @@ class HostileFolderTest : public QuillmereTest {
   }
 
   TempFolder folder;
+  std::set<std::string> succeeded;
 };
 
 TEST_F(HostileFolderTest, BrokenStrangeAndOversizedFilesEachGetOneLine)
@@ -151,7 +151,7 @@ TEST_F(HostileFolderTest, BrokenStrangeAndOversizedFilesEachGetOneLine)
   MakeFolder(folder.PathOf(L"folder.jpg"));
   WriteImage(folder.PathOf(L"folder.jpg\\inside.png"), 10, 10, L"image/png");
 
-  const std::set<std::string> succeeded = RunAndCheck(listed);
+  ASSERT_NO_FATAL_FAILURE(RunAndCheck(listed));
 
   for (const char* name : {"animated.gif", "multipage.tiff", "deep16.png", "palette.png",
                            "base.jpg", "海边 日落.png", "\U0001F600 smile.jpg",
@@ -213,8 +213,9 @@ TEST_F(HostileFolderTest, AnOutputHeldOpenByAnotherProgramFailsAloneAndKeepsItsB
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
-  const std::set<std::string> succeeded = RunAndCheck({L"a.png", L"held.png", L"c.png"});
+  RunAndCheck({L"a.png", L"held.png", L"c.png"});
   CloseHandle(held);
+  ASSERT_FALSE(HasFatalFailure());
 
   EXPECT_EQ(succeeded, (std::set<std::string>{"a.png", "c.png"}));
   EXPECT_EQ(ReadBytes(folder.OutputOf(L"held.png")), "an earlier output");
