@@ -125,18 +125,16 @@ TEST_F(HostileFolderTest, BrokenStrangeAndOversizedFilesEachGetOneLine)
   WriteImage(folder.PathOf(L"base.jpg"), 64, 48, L"image/jpeg");
   WriteImage(folder.PathOf(L"base.bmp"), 64, 48, L"image/bmp");
   WriteImage(folder.PathOf(L"base.gif"), 64, 48, L"image/gif");
-  const std::map<std::wstring, std::string> crafted = {
-      {L"claims-65535x65535.png", PngClaiming(65535, 65535)},
-      {L"claims-0x0.png", PngClaiming(0, 0)},
-      {L"claims-1000000x1.png", PngClaiming(1000000, 1)},
-      {L"claims-65500x65500.jpg", WithClaimedSize(ReadBytes(folder.PathOf(L"base.jpg")), 65500, 65500)},
-      {L"claims-65535x65535.bmp", WithClaimedSize(ReadBytes(folder.PathOf(L"base.bmp")), 65535, 65535)},
-      {L"claims-65535x65535.gif", WithClaimedSize(ReadBytes(folder.PathOf(L"base.gif")), 65535, 65535)},
-  };
-  for (const auto& file : crafted) {
-    ASSERT_FALSE(file.second.empty()) << Utf8(file.first);
-    WriteBytes(folder.PathOf(file.first), file.second);
-    listed.push_back(file.first);
+  std::vector<CraftedFile> crafted =
+      DecompressionBombs(ReadBytes(folder.PathOf(L"base.jpg")),
+                         ReadBytes(folder.PathOf(L"base.bmp")),
+                         ReadBytes(folder.PathOf(L"base.gif")));
+  const std::vector<CraftedFile> impossible = ImpossiblePngs();
+  crafted.insert(crafted.end(), impossible.begin(), impossible.end());
+  for (const CraftedFile& file : crafted) {
+    ASSERT_FALSE(file.bytes.empty()) << file.name;
+    WriteBytes(folder.PathOf(file.WideName()), file.bytes);
+    listed.push_back(file.WideName());
   }
   listed.insert(listed.end(), {L"base.jpg", L"base.bmp", L"base.gif"});
 
