@@ -18,32 +18,17 @@ TEST(SizeFromText, ReadsABase10NumberOfAnyScript)
     const wchar_t* text;
     int size;
   } cases[] = {
-      // Digits of other scripts read as their values, mixed within one number too.
-      {L"１２０", 120},
-      {L"\u0661\u06F25", 125},  // Arabic-Indic, extended Arabic-Indic and ASCII
-      {L"\u0967\u0966", 10},    // Devanagari
-      {L"\uFF10\uFF18\uFF10", 80},
+      // Digits of other scripts read as their values, mixed within one number too:
+      // full-width, Arabic-Indic with extended Arabic-Indic and ASCII, Devanagari.
+      {L"１２０", 120}, {L"\uFF10\uFF18\uFF10", 80}, {L"\u0661\u06F25", 125}, {L"\u0967\u0966", 10},
       // Leading spaces of every kind are skipped.
-      {L"\u3000\u300064", 64},
-      {L"\u00A032", 32},
-      {L" \t16", 16},
-      {L"\u2003" L"8", 8},
+      {L"\u3000\u300064", 64}, {L"\u00A032", 32}, {L" \t16", 16}, {L"\u2003" L"8", 8},
       // One sign is taken, and the number stops at the first non-digit.
-      {L"+50", 50},
-      {L"-7", -7},
-      {L"12px", 12},
-      {L"3 4", 3},
+      {L"+50", 50}, {L"-7", -7}, {L"12px", 12}, {L"3 4", 3},
       // Text without a number reads as 0.
-      {L"", 0},
-      {L"abc", 0},
-      {L"+-5", 0},
-      {L"-", 0},
-      {L"+", 0},
-      {L"\u3000", 0},
+      {L"", 0}, {L"abc", 0}, {L"+-5", 0}, {L"-", 0}, {L"+", 0}, {L"\u3000", 0},
       // Values past 32 bits stop at the nearest limit.
-      {L"99999999999", INT_MAX},
-      {L"2147483648", INT_MAX},
-      {L"-99999999999", INT_MIN},
+      {L"99999999999", INT_MAX}, {L"2147483648", INT_MAX}, {L"-99999999999", INT_MIN},
   };
   for (const auto& test : cases)
     EXPECT_EQ(SizeFromText(test.text), test.size) << Utf8(test.text);
