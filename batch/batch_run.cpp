@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include <cwchar>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/activity_log.h"
@@ -11,6 +11,7 @@
 #include "app/globals.h"
 #include "app/progress_bar.h"
 #include "batch/image_discovery.h"
+#include "batch/size_text.h"
 #include "imaging/resize_and_save.h"
 
 namespace {
@@ -19,15 +20,24 @@ namespace {
 constexpr DWORD kPauseAfterFileMs = 10;
 constexpr int kSizeTextCapacity = 32;
 
-// Reads a size box in base 10 with the C runtime, which also takes full-width and other
-// script digits and leading Unicode spaces; text without digits reads as 0.
 int ReadSizeBox(HWND box)
 {
   wchar_t text[kSizeTextCapacity] = {};
   GetWindowTextW(box, text, kSizeTextCapacity);
-  if (text[0] == L'\0')
-    return 0;
-  return static_cast<int>(std::wcstol(text, nullptr, 10));
+  return SizeFromText(text);
+}
+
+// Creates folder (its last level only) unless it already exists as a folder. False when
+// it cannot be created or its name is held by a file.
+bool EnsureDirectory(const std::wstring& folder)
+{
+  if (CreateDirectoryW(folder.c_str(), nullptr))
+    return true;
+  if (GetLastError() != ERROR_ALREADY_EXISTS)
+    return false;
+  // The name may be held by a file, where no output could ever be saved.
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::wstring FileName(const std::wstring& path)
@@ -83,17 +93,6 @@ void RunBatch(const std::wstring& folder)
 }
 
 }  // namespace
-
-bool EnsureDirectory(const std::wstring& folder)
-{
-  if (CreateDirectoryW(folder.c_str(), nullptr))
-    return true;
-  if (GetLastError() != ERROR_ALREADY_EXISTS)
-    return false;
-  // The name may be held by a file, where no output could ever be saved.
-  const DWORD attributes = GetFileAttributesW(folder.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 DWORD WINAPI BatchWorker(LPVOID folderCopy)
 {

@@ -2,10 +2,20 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "support/crafted_images.h"
 
 namespace {
+
+// libFuzzer cuts a seed to 1 MiB when it fuzzes: larger ones are for the replay alone.
+constexpr size_t kLargeSeedBytes = 1 << 20;
+
+// The public test images hold no GIF: a one-pixel one, written out byte by byte.
+const std::string kOnePixelGif(
+    "GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xFF\xFF\xFF"
+    ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+    35);
 
 std::string ReadFile(const std::string& path)
 {
@@ -22,37 +32,25 @@ bool WriteFile(const std::string& path, const std::string& bytes)
 
 }  // namespace
 
-// Writes the lying headers that the tests craft, made from the public test images, into
-// an existing folder: write_crafted_seeds CORPUS_DIR OUTPUT_DIR.
+// Writes the files with lying headers that the tests craft, made from the public test
+// images, into existing folders, those over 1 MiB into the second:
+// write_crafted_seeds CORPUS_DIR OUTPUT_DIR LARGE_OUTPUT_DIR.
 int main(int argc, char** argv)
 {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: write_crafted_seeds CORPUS_DIR OUTPUT_DIR\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: write_crafted_seeds CORPUS_DIR OUTPUT_DIR LARGE_OUTPUT_DIR\n");
     return 2;
   }
   const std::string corpus = argv[1];
   const std::string jpeg = ReadFile(corpus + "/jpeg-turbo/testorig.jpg");
   const std::string bmp = ReadFile(corpus + "/jpeg-turbo/shira_bird8.bmp");
-  const std::string bombJpeg = WithClaimedSize(jpeg, 65500, 65500);
-  const std::string emptySegments = EmptyJpegSegments(2000);
-  const struct {
-    const char* name;
-    std::string bytes;
-  } seeds[] = {
-      {"claims-65535x65535.png", PngClaiming(65535, 65535)},
-      {"claims-0x0.png", PngClaiming(0, 0)},
-      {"claims-1000000x1.png", PngClaiming(1000000, 1)},
-      {"claims-65535x65535.bmp", WithClaimedSize(bmp, 65535, 65535)},
-      {"claims-65500x65500.jpg", bombJpeg},
-      {"stray-bytes-bomb.jpg", WithBeforeFrameHeader(bombJpeg, "stray bytes")},
-      {"fill-before-frame.jpg", WithBeforeFrameHeader(jpeg, std::string(64, '\xFF'))},
-      {"damaged-before-frame.jpg",
-       WithBeforeFrameHeader(jpeg, std::string("\xFF\xE0\x00\x00stray", 9))},
-      {"empty-segments-before-frame.jpg", WithBeforeFrameHeader(jpeg, emptySegments)},
-  };
-  for (const auto& seed : seeds) {
-    if (seed.bytes.empty() || !WriteFile(std::string(argv[2]) + "/" + seed.name, seed.bytes)) {
-      std::fprintf(stderr, "write_crafted_seeds: cannot make %s\n", seed.name);
+  std::vector<CraftedFile> seeds = DecompressionBombs(jpeg, bmp, kOnePixelGif);
+  for (const std::vector<CraftedFile>& more : {ImpossiblePngs(), JpegsWithTheFrameFurtherIn(jpeg)})
+    seeds.insert(seeds.end(), more.begin(), more.end());
+  for (const CraftedFile& seed : seeds) {
+    const std::string folder = seed.bytes.size() > kLargeSeedBytes ? argv[3] : argv[2];
+    if (seed.bytes.empty() || !WriteFile(folder + "/" + seed.name, seed.bytes)) {
+      std::fprintf(stderr, "write_crafted_seeds: cannot make %s\n", seed.name.c_str());
       return 1;
     }
   }

@@ -53,11 +53,11 @@ size_t CountStartingWith(const Lines& lines, const std::string& prefix)
 
 }  // namespace
 
-using BatchRunTest = QuillmereTest;
+using BatchEndToEndTest = QuillmereTest;
 
 // Camera and phone folders name their files in upper case: the format still follows the
 // extension, whatever its letter case.
-TEST_F(BatchRunTest, InitialSizesScaleEveryImageTo100PixelsHighInItsOwnFormat)
+TEST_F(BatchEndToEndTest, InitialSizesScaleEveryImageTo100PixelsHighInItsOwnFormat)
 {
   TempFolder folder;
   WriteImages(folder.Path(), {{L"photo.jpg", 640, 480, L"image/jpeg"},
@@ -116,7 +116,7 @@ TEST_F(BatchRunTest, InitialSizesScaleEveryImageTo100PixelsHighInItsOwnFormat)
   EXPECT_FALSE(FileExists(folder.OutputOf(L"notes.txt")));
 }
 
-TEST_F(BatchRunTest, FullWidthDigitsReadAsTheirValue)
+TEST_F(BatchEndToEndTest, FullWidthDigitsReadAsTheirValue)
 {
   TempFolder folder;
   WriteImages(folder.Path(), {{L"a.png", 400, 300, L"image/png"}});
@@ -134,7 +134,7 @@ TEST_F(BatchRunTest, FullWidthDigitsReadAsTheirValue)
   EXPECT_EQ(image.height, 150u);
 }
 
-TEST_F(BatchRunTest, BothBoxesEmptyOnlyLogsAnError)
+TEST_F(BatchEndToEndTest, BothBoxesEmptyOnlyLogsAnError)
 {
   TempFolder folder;
   WriteImages(folder.Path(), {{L"a.png", 40, 30, L"image/png"}});
@@ -153,7 +153,7 @@ TEST_F(BatchRunTest, BothBoxesEmptyOnlyLogsAnError)
   EXPECT_EQ(after.position, before.position);
 }
 
-TEST_F(BatchRunTest, ClearLogDuringARunKeepsTheRunsLaterLines)
+TEST_F(BatchEndToEndTest, ClearLogDuringARunKeepsTheRunsLaterLines)
 {
   const int kImages = 60;
   TempFolder folder;
@@ -176,7 +176,7 @@ TEST_F(BatchRunTest, ClearLogDuringARunKeepsTheRunsLaterLines)
   EXPECT_TRUE(driver::NewestLineInView(App().Control(driver::kLogListId)));
 }
 
-TEST_F(BatchRunTest, StartPressedTwiceQuicklyStartsOneRun)
+TEST_F(BatchEndToEndTest, StartPressedTwiceQuicklyStartsOneRun)
 {
   const int kImages = 8;
   TempFolder folder;
@@ -218,7 +218,7 @@ bool IsPartial(const std::wstring& name)
 // Closed while an output is being written, the program still ends promptly, and what it
 // leaves in datas is whole: the file in hand is finished, no temporary file stays behind,
 // and the outputs of the earlier attempts, written over again, are never damaged.
-TEST_F(BatchRunTest, ClosingDuringARunEndsPromptlyAndLeavesOnlyWholeOutputs)
+TEST_F(BatchEndToEndTest, ClosingDuringARunEndsPromptlyAndLeavesOnlyWholeOutputs)
 {
   const int kImages = 40;
   const int kAttempts = 3;
@@ -261,7 +261,7 @@ TEST_F(BatchRunTest, ClosingDuringARunEndsPromptlyAndLeavesOnlyWholeOutputs)
 }
 
 // The bar's range is the whole count, past what 16 bits hold, so it fills at the last file.
-TEST_F(BatchRunTest, MoreThan65535FilesGetTheWholeCountAsTheProgressRange)
+TEST_F(BatchEndToEndTest, MoreThan65535FilesGetTheWholeCountAsTheProgressRange)
 {
   const std::wstring folder = FolderFromEnvironment(L"QUILLMERE_MANY_FILES");
   ASSERT_FALSE(folder.empty()) << "QUILLMERE_MANY_FILES is not set";

@@ -38,25 +38,25 @@ class HostileFolderTest : public QuillmereTest {
  protected:
   // Runs a batch at height 100 over the folder and checks what must hold for any input:
   // one line per listed file, a summary that counts the successes, every success a
-  // decodable image of the right size, every input unchanged. Returns the names that
-  // succeeded.
-  std::set<std::string> RunAndCheck(const std::vector<std::wstring>& listed)
+  // decodable image of the right size, every input unchanged. Keeps the names that
+  // succeeded in succeeded.
+  void RunAndCheck(const std::vector<std::wstring>& listed)
   {
     const std::map<std::wstring, InputSnapshot> before = Snapshot(folder.Path());
     ChooseFolder(folder.Path());
     const std::string summaryPrefix = "处理完成! 成功: ";
     App().Click(driver::kStartId);
-    EXPECT_TRUE(App().WaitForRunEnd(kRunTimeoutMs)) << "the run did not end";
+    ASSERT_TRUE(App().WaitForRunEnd(kRunTimeoutMs)) << "the run did not end";
     const Lines log = Log();
     const auto start = std::find(log.begin(), log.end(), "开始处理图片...");
-    EXPECT_NE(start, log.end());
+    ASSERT_TRUE(start != log.end()) << "the run logged no start line";
     const Lines run(start, log.end());
 
     std::set<std::string> expectedNames;
     for (const std::wstring& name : listed)
       expectedNames.insert(Utf8(name));
     std::set<std::string> reported;
-    std::set<std::string> succeeded;
+    succeeded.clear();
     EXPECT_EQ(run.size(), listed.size() + 4);
     for (size_t index = 3; index + 1 < run.size(); ++index) {
       const std::string& line = run[index];
@@ -81,7 +81,6 @@ class HostileFolderTest : public QuillmereTest {
         ExpectResizedCopy(name);
     }
     ExpectFilesAsBefore(before);
-    return succeeded;
   }
 
   // The folder's files are those of before, each with the same bytes and attributes.
@@ -114,31 +113,28 @@ class HostileFolderTest : public QuillmereTest {
   }
 
   TempFolder folder;
+  std::set<std::string> succeeded;
 };
 
 TEST_F(HostileFolderTest, BrokenStrangeAndOversizedFilesEachGetOneLine)
 {
   const std::wstring generated = FolderFromEnvironment(L"QUILLMERE_HOSTILE_IMAGES");
   ASSERT_FALSE(generated.empty()) << "QUILLMERE_HOSTILE_IMAGES is not set";
-  std::vector<std::wstring> listed;
-  for (const auto& file : CopyFiles(generated, folder.Path(), L""))
-    listed.push_back(file.first);
+  std::vector<std::wstring> listed = CopyFiles(generated, folder.Path(), L"");
 
   WriteImage(folder.PathOf(L"base.jpg"), 64, 48, L"image/jpeg");
   WriteImage(folder.PathOf(L"base.bmp"), 64, 48, L"image/bmp");
   WriteImage(folder.PathOf(L"base.gif"), 64, 48, L"image/gif");
-  const std::map<std::wstring, std::string> crafted = {
-      {L"claims-65535x65535.png", PngClaiming(65535, 65535)},
-      {L"claims-0x0.png", PngClaiming(0, 0)},
-      {L"claims-1000000x1.png", PngClaiming(1000000, 1)},
-      {L"claims-65500x65500.jpg", WithClaimedSize(ReadBytes(folder.PathOf(L"base.jpg")), 65500, 65500)},
-      {L"claims-65535x65535.bmp", WithClaimedSize(ReadBytes(folder.PathOf(L"base.bmp")), 65535, 65535)},
-      {L"claims-65535x65535.gif", WithClaimedSize(ReadBytes(folder.PathOf(L"base.gif")), 65535, 65535)},
-  };
-  for (const auto& file : crafted) {
-    ASSERT_FALSE(file.second.empty()) << Utf8(file.first);
-    WriteBytes(folder.PathOf(file.first), file.second);
-    listed.push_back(file.first);
+  std::vector<CraftedFile> crafted =
+      DecompressionBombs(ReadBytes(folder.PathOf(L"base.jpg")),
+                         ReadBytes(folder.PathOf(L"base.bmp")),
+                         ReadBytes(folder.PathOf(L"base.gif")));
+  const std::vector<CraftedFile> impossible = ImpossiblePngs();
+  crafted.insert(crafted.end(), impossible.begin(), impossible.end());
+  for (const CraftedFile& file : crafted) {
+    ASSERT_FALSE(file.bytes.empty()) << file.name;
+    WriteBytes(folder.PathOf(file.WideName()), file.bytes);
+    listed.push_back(file.WideName());
   }
   listed.insert(listed.end(), {L"base.jpg", L"base.bmp", L"base.gif"});
 
@@ -153,7 +149,7 @@ TEST_F(HostileFolderTest, BrokenStrangeAndOversizedFilesEachGetOneLine)
   MakeFolder(folder.PathOf(L"folder.jpg"));
   WriteImage(folder.PathOf(L"folder.jpg\\inside.png"), 10, 10, L"image/png");
 
-  const std::set<std::string> succeeded = RunAndCheck(listed);
+  ASSERT_NO_FATAL_FAILURE(RunAndCheck(listed));
 
   for (const char* name : {"animated.gif", "multipage.tiff", "deep16.png", "palette.png",
                            "base.jpg", "海边 日落.png", "\U0001F600 smile.jpg",
@@ -161,8 +157,12 @@ TEST_F(HostileFolderTest, BrokenStrangeAndOversizedFilesEachGetOneLine)
                            "readonly.jpg"})
     EXPECT_TRUE(succeeded.count(name)) << name << " should have been resized";
   for (const char* name : {"zero.jpg", "zero.png", "random.png", "random.jpg", "random.webp",
-                           "header-only.png", "claims-65535x65535.png", "claims-0x0.png"})
+                           "header-only.png"})
     EXPECT_FALSE(succeeded.count(name)) << name << " cannot be a real image";
+  for (const CraftedFile& file : crafted) {
+    EXPECT_FALSE(succeeded.count(file.name)) << file.name << " claims a size it cannot have";
+    EXPECT_FALSE(FileExists(folder.OutputOf(file.WideName()))) << file.name;
+  }
   EXPECT_FALSE(FileExists(folder.OutputOf(L"inside.png")));
 }
 
@@ -172,8 +172,8 @@ TEST_F(HostileFolderTest, EveryPublicTestImageGetsOneLine)
   ASSERT_FALSE(corpus.empty()) << "QUILLMERE_CORPUS is not set";
   std::vector<std::wstring> listed;
   for (const std::wstring subfolder : {L"pngsuite", L"png-crashers", L"jpeg-turbo"}) {
-    for (const auto& file : CopyFiles(corpus + L"\\" + subfolder, folder.Path(), subfolder + L"-")) {
-      const std::wstring& name = file.first;
+    const std::wstring source = corpus + L"\\" + subfolder;
+    for (const std::wstring& name : CopyFiles(source, folder.Path(), subfolder + L"-")) {
       if (name.find(L".png") != std::wstring::npos || name.find(L".jpg") != std::wstring::npos ||
           name.find(L".bmp") != std::wstring::npos)
         listed.push_back(name);
@@ -215,8 +215,9 @@ TEST_F(HostileFolderTest, AnOutputHeldOpenByAnotherProgramFailsAloneAndKeepsItsB
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
-  const std::set<std::string> succeeded = RunAndCheck({L"a.png", L"held.png", L"c.png"});
+  RunAndCheck({L"a.png", L"held.png", L"c.png"});
   CloseHandle(held);
+  ASSERT_FALSE(HasFatalFailure());
 
   EXPECT_EQ(succeeded, (std::set<std::string>{"a.png", "c.png"}));
   EXPECT_EQ(ReadBytes(folder.OutputOf(L"held.png")), "an earlier output");

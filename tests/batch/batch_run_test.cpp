@@ -22,13 +22,13 @@ std::string NameOf(const std::wstring& path)
   return Utf8(path.substr(path.rfind(L'\\') + 1));
 }
 
-class BatchRunTest : public testing::Test {
+class BatchWorkerTest : public testing::Test {
  protected:
   TestWindow window;
   TempFolder folder;
 };
 
-TEST_F(BatchRunTest, ReportsEachFileInListOrderAndTheSummary)
+TEST_F(BatchWorkerTest, ReportsEachFileInListOrderAndTheSummary)
 {
   WriteImage(folder.PathOf(L"first.png"), 200, 100, L"image/png");
   WriteBytes(folder.PathOf(L"second.jpg"), "this is no JPEG");
@@ -62,7 +62,7 @@ TEST_F(BatchRunTest, ReportsEachFileInListOrderAndTheSummary)
     EXPECT_EQ(ReadBytes(listed[index]), inputsBefore[index]) << Utf8(listed[index]);
 }
 
-TEST_F(BatchRunTest, WithoutASizeOnlyTheErrorIsLogged)
+TEST_F(BatchWorkerTest, WithoutASizeOnlyTheErrorIsLogged)
 {
   WriteImage(folder.PathOf(L"a.png"), 10, 10, L"image/png");
   for (const wchar_t* empty : {L"", L"0", L"-3", L"abc"}) {
@@ -80,7 +80,7 @@ TEST_F(BatchRunTest, WithoutASizeOnlyTheErrorIsLogged)
 
 // A missing parent, or "datas" held by a file: no output could be saved, so the run ends
 // before its first file, with the bar untouched and the file left as it was.
-TEST_F(BatchRunTest, AnOutputFolderThatCannotBeCreatedEndsTheRun)
+TEST_F(BatchWorkerTest, AnOutputFolderThatCannotBeCreatedEndsTheRun)
 {
   WriteImage(folder.PathOf(L"a.png"), 10, 10, L"image/png");
   WriteBytes(folder.PathOf(L"datas"), "not a folder");
@@ -97,7 +97,7 @@ TEST_F(BatchRunTest, AnOutputFolderThatCannotBeCreatedEndsTheRun)
   EXPECT_EQ(ReadBytes(folder.PathOf(L"datas")), "not a folder");
 }
 
-TEST_F(BatchRunTest, AFolderWithoutImagesKeepsItsNewOutputFolder)
+TEST_F(BatchWorkerTest, AFolderWithoutImagesKeepsItsNewOutputFolder)
 {
   WriteBytes(folder.PathOf(L"notes.txt"), "x");
   MakeFolder(folder.PathOf(L"x.jpg"));
@@ -109,7 +109,7 @@ TEST_F(BatchRunTest, AFolderWithoutImagesKeepsItsNewOutputFolder)
   EXPECT_EQ(window.ProgressPosition(), 0);
 }
 
-TEST_F(BatchRunTest, ASecondRunSavesEveryOutputAgain)
+TEST_F(BatchWorkerTest, ASecondRunSavesEveryOutputAgain)
 {
   WriteImage(folder.PathOf(L"a.jpg"), 300, 150, L"image/jpeg");
   WriteImage(folder.PathOf(L"b.gif"), 150, 300, L"image/gif");
@@ -132,7 +132,7 @@ TEST_F(BatchRunTest, ASecondRunSavesEveryOutputAgain)
 
 // Start launches the run on its own thread with the folder chosen at that moment; a
 // folder chosen while it works must not redirect it.
-TEST_F(BatchRunTest, StartRunsOnTheFolderChosenWhenPressed)
+TEST_F(BatchWorkerTest, StartRunsOnTheFolderChosenWhenPressed)
 {
   TempFolder later;
   WriteImage(folder.PathOf(L"a.png"), 40, 40, L"image/png");
@@ -153,7 +153,9 @@ TEST_F(BatchRunTest, StartRunsOnTheFolderChosenWhenPressed)
   ASSERT_TRUE(window.StartEnabled());
   EXPECT_TRUE(FileExists(folder.OutputOf(L"a.png")));
   EXPECT_FALSE(IsFolder(later.PathOf(L"datas")));
-  EXPECT_EQ(window.LogLines().back(), "处理完成! 成功: 1/1");
+  const Lines lines = window.LogLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "处理完成! 成功: 1/1");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "imaging/image_header.h"
@@ -49,24 +48,10 @@ TEST(ImageHeader, FindsTheJpegFrameWhereTheDecoderDoes)
   TempFolder folder;
   WriteImage(folder.PathOf(L"plain.jpg"), 64, 32, L"image/jpeg");
   const std::string plain = ReadBytes(folder.PathOf(L"plain.jpg"));
-  const std::string stray = "stray bytes";
-  const std::string largeMetadata =
-      std::string("\xFF\xE1\xFF\xFF", 4) + std::string(65533, 'x') + "\xFF\xFF";
-  const std::string emptySegment("\xFF\xE0\x00\x00", 4);
-  const struct {
-    const wchar_t* name;
-    std::string bytes;
-  } cases[] = {
-      {L"metadata.jpg", plain.substr(0, 2) + largeMetadata + plain.substr(2)},
-      {L"stray-after-start.jpg", plain.substr(0, 2) + stray + plain.substr(2)},
-      {L"stray-before-frame.jpg", WithBeforeFrameHeader(plain, stray)},
-      {L"fill-before-frame.jpg", WithBeforeFrameHeader(plain, std::string(5000, '\xFF'))},
-      {L"damaged-before-frame.jpg", WithBeforeFrameHeader(plain, emptySegment + stray)},
-  };
-  for (const auto& test : cases) {
-    SCOPED_TRACE(Utf8(test.name));
-    const std::wstring path = folder.PathOf(test.name);
-    WriteBytes(path, test.bytes);
+  for (const CraftedFile& file : JpegsWithTheFrameFurtherIn(plain)) {
+    SCOPED_TRACE(file.name);
+    const std::wstring path = folder.PathOf(file.WideName());
+    WriteBytes(path, file.bytes);
     const DecodedImage decoded = DecodeImage(path);
     ASSERT_TRUE(decoded.decoded);
     const Claimed claimed = ClaimedSizeOf(path);
@@ -120,28 +105,21 @@ TEST(ImageHeader, ResizingRefusesDecompressionBombs)
   TempFolder folder;
   MakeFolder(folder.PathOf(L"datas"));
   WriteImage(folder.PathOf(L"base.jpg"), 64, 48, L"image/jpeg");
-  WriteImage(folder.PathOf(L"base.gif"), 64, 48, L"image/gif");
   WriteImage(folder.PathOf(L"base.bmp"), 64, 48, L"image/bmp");
+  WriteImage(folder.PathOf(L"base.gif"), 64, 48, L"image/gif");
   WriteImage(folder.PathOf(L"wide.png"), 40000, 2, L"image/png");
-  const std::string baseJpeg = ReadBytes(folder.PathOf(L"base.jpg"));
-  const std::string bombJpeg = WithClaimedSize(baseJpeg, 65500, 65500);
-  const std::string emptySegments = EmptyJpegSegments(2000);
-  const std::map<std::wstring, std::string> refused = {
-      {L"bomb.jpg", bombJpeg},
-      {L"stray-bytes-bomb.jpg", WithBeforeFrameHeader(bombJpeg, "stray bytes")},
-      {L"fill-bytes-bomb.jpg", WithBeforeFrameHeader(bombJpeg, std::string(5 << 20, '\xFF'))},
-      {L"empty-segments.jpg", WithBeforeFrameHeader(baseJpeg, emptySegments)},
-      {L"bomb.gif", WithClaimedSize(ReadBytes(folder.PathOf(L"base.gif")), 65535, 65535)},
-      {L"bomb.bmp", WithClaimedSize(ReadBytes(folder.PathOf(L"base.bmp")), 65535, 65535)},
-      {L"bomb.png", PngClaiming(65535, 65535)},
-  };
-  for (const auto& file : refused) {
-    SCOPED_TRACE(Utf8(file.first));
-    const std::wstring path = folder.PathOf(file.first);
-    WriteBytes(path, file.second);
-    EXPECT_TRUE(RefusedByItsHeader(path));
-    EXPECT_FALSE(ResizeAndSave(path, folder.OutputOf(file.first), 0, 100));
-    EXPECT_FALSE(FileExists(folder.OutputOf(file.first)));
+  const std::vector<CraftedFile> bombs =
+      DecompressionBombs(ReadBytes(folder.PathOf(L"base.jpg")),
+                         ReadBytes(folder.PathOf(L"base.bmp")),
+                         ReadBytes(folder.PathOf(L"base.gif")));
+  for (const CraftedFile& file : bombs) {
+    SCOPED_TRACE(file.name);
+    ASSERT_FALSE(file.bytes.empty());
+    const std::wstring name = file.WideName();
+    WriteBytes(folder.PathOf(name), file.bytes);
+    EXPECT_TRUE(RefusedByItsHeader(folder.PathOf(name)));
+    EXPECT_FALSE(ResizeAndSave(folder.PathOf(name), folder.OutputOf(name), 0, 100));
+    EXPECT_FALSE(FileExists(folder.OutputOf(name)));
   }
   // Large but real: well under the limit.
   EXPECT_FALSE(RefusedByItsHeader(folder.PathOf(L"wide.png")));

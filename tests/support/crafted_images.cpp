@@ -1,5 +1,7 @@
 #include "support/crafted_images.h"
 
+#include <cstdint>
+
 namespace {
 
 uint32_t Crc32(const std::string& bytes)
@@ -48,8 +50,7 @@ size_t FrameHeaderAt(const std::string& jpeg)
   return std::string::npos;
 }
 
-}  // namespace
-
+// A well-formed PNG (valid CRCs) claiming width x height, with one short row of data.
 std::string PngClaiming(uint32_t width, uint32_t height)
 {
   // 8-bit RGBA, no interlace.
@@ -65,6 +66,8 @@ std::string PngClaiming(uint32_t width, uint32_t height)
          PngChunk("IEND", "");
 }
 
+// encoded, a JPEG, BMP or GIF, with its header's size fields rewritten to claim width x
+// height. Empty if no such field is found.
 std::string WithClaimedSize(std::string encoded, uint16_t width, uint16_t height)
 {
   if (encoded.compare(0, 2, "BM") == 0 && encoded.size() > 26) {
@@ -86,6 +89,7 @@ std::string WithClaimedSize(std::string encoded, uint16_t width, uint16_t height
   return encoded;
 }
 
+// jpeg with inserted just before its frame header's marker; empty if there is none.
 std::string WithBeforeFrameHeader(const std::string& jpeg, const std::string& inserted)
 {
   const size_t frame = FrameHeaderAt(jpeg);
@@ -94,10 +98,58 @@ std::string WithBeforeFrameHeader(const std::string& jpeg, const std::string& in
   return jpeg.substr(0, frame) + inserted + jpeg.substr(frame);
 }
 
+// jpeg with inserted right after its start-of-image marker; empty if jpeg is no JPEG.
+std::string AfterStartOfImage(const std::string& jpeg, const std::string& inserted)
+{
+  if (jpeg.compare(0, 2, "\xFF\xD8") != 0)
+    return std::string();
+  return jpeg.substr(0, 2) + inserted + jpeg.substr(2);
+}
+
+// count empty JPEG application segments (FF E0 00 02), which no real file strings together.
 std::string EmptyJpegSegments(int count)
 {
   std::string segments;
   for (int segment = 0; segment < count; ++segment)
     segments += std::string("\xFF\xE0\x00\x02", 4);
   return segments;
+}
+
+}  // namespace
+
+std::vector<CraftedFile> DecompressionBombs(const std::string& jpeg, const std::string& bmp,
+                                            const std::string& gif)
+{
+  const std::string bombJpeg = WithClaimedSize(jpeg, 65500, 65500);
+  return {
+      {"claims-65535x65535.png", PngClaiming(65535, 65535)},
+      {"claims-65500x65500.jpg", bombJpeg},
+      {"claims-65535x65535.bmp", WithClaimedSize(bmp, 65535, 65535)},
+      {"claims-65535x65535.gif", WithClaimedSize(gif, 65535, 65535)},
+      {"stray-bytes-bomb.jpg", WithBeforeFrameHeader(bombJpeg, "stray bytes")},
+      // More fill than the header reader looks through: a decoder goes on to the frame.
+      {"fill-bytes-bomb.jpg", WithBeforeFrameHeader(bombJpeg, std::string(5 << 20, '\xFF'))},
+      {"empty-segments.jpg", WithBeforeFrameHeader(jpeg, EmptyJpegSegments(2000))},
+  };
+}
+
+std::vector<CraftedFile> ImpossiblePngs()
+{
+  return {{"claims-0x0.png", PngClaiming(0, 0)},
+          {"claims-1000000x1.png", PngClaiming(1000000, 1)}};
+}
+
+std::vector<CraftedFile> JpegsWithTheFrameFurtherIn(const std::string& jpeg)
+{
+  const std::string stray = "stray bytes";
+  const std::string largeMetadata =
+      std::string("\xFF\xE1\xFF\xFF", 4) + std::string(65533, 'x') + "\xFF\xFF";
+  const std::string emptySegment("\xFF\xE0\x00\x00", 4);
+  return {
+      {"metadata.jpg", AfterStartOfImage(jpeg, largeMetadata)},
+      {"stray-after-start.jpg", AfterStartOfImage(jpeg, stray)},
+      {"stray-before-frame.jpg", WithBeforeFrameHeader(jpeg, stray)},
+      {"fill-before-frame.jpg", WithBeforeFrameHeader(jpeg, std::string(5000, '\xFF'))},
+      {"damaged-before-frame.jpg", WithBeforeFrameHeader(jpeg, emptySegment + stray)},
+  };
 }

@@ -1,20 +1,28 @@
 #pragma once
-#include <cstdint>
 #include <string>
+#include <vector>
 
-// Files whose headers lie about their size: a decoder that believes them would allocate
-// gigabytes (or nothing, for 0 x 0) from a file of a few hundred bytes.
+// Files whose headers lie about their size, made from small real images: a decoder that
+// believed them would allocate gigabytes (or nothing) from a file of a few hundred bytes.
 
-// A well-formed PNG (valid CRCs) claiming width x height, with one short row of data.
-std::string PngClaiming(uint32_t width, uint32_t height);
+struct CraftedFile {
+  std::string name;  // ASCII
+  std::string bytes;
 
-// encoded, an image in JPEG, BMP or GIF form, with its header's size fields rewritten to
-// claim width x height. Returns an empty string if no such field is found.
-std::string WithClaimedSize(std::string encoded, uint16_t width, uint16_t height);
+  std::wstring WideName() const { return std::wstring(name.begin(), name.end()); }
+};
 
-// jpeg with inserted just before its frame header's marker. Returns an empty string if
-// there is no frame header.
-std::string WithBeforeFrameHeader(const std::string& jpeg, const std::string& inserted);
+// Decompression bombs: a PNG, a JPEG, a BMP and a GIF claiming 65500 x 65500 or more, and
+// JPEGs whose frame header lies further in than a reader goes. jpeg, bmp and gif are
+// small real images of those formats; a file that cannot be made from them is left empty.
+std::vector<CraftedFile> DecompressionBombs(const std::string& jpeg, const std::string& bmp,
+                                            const std::string& gif);
 
-// count empty JPEG application segments (FF E0 00 02), which no real file strings together.
-std::string EmptyJpegSegments(int count);
+// Well-formed PNGs claiming 0 x 0 and 1000000 x 1, under any pixel limit, with one short
+// row of data.
+std::vector<CraftedFile> ImpossiblePngs();
+
+// jpeg with its frame header further in, behind what decoders skip: large metadata, stray
+// bytes, fill bytes, a damaged segment. Empty files where jpeg is not a JPEG with a frame
+// header.
+std::vector<CraftedFile> JpegsWithTheFrameFurtherIn(const std::string& jpeg);

@@ -18,16 +18,15 @@ std::wstring FolderFromEnvironment(const wchar_t* variable)
   return path;
 }
 
-std::map<std::wstring, std::string> CopyFiles(const std::wstring& source, const std::wstring& target,
-                                              const std::wstring& prefix)
+std::vector<std::wstring> CopyFiles(const std::wstring& source, const std::wstring& target,
+                                    const std::wstring& prefix)
 {
-  std::map<std::wstring, std::string> copied;
+  std::vector<std::wstring> copied;
   const std::vector<std::wstring> names = FileNamesIn(source);
   EXPECT_FALSE(names.empty()) << Utf8(source);
   for (const std::wstring& name : names) {
-    const std::wstring copyName = prefix + name;
-    copied[copyName] = ReadBytes(source + L"\\" + name);
-    WriteBytes(target + L"\\" + copyName, copied[copyName]);
+    copied.push_back(prefix + name);
+    WriteBytes(target + L"\\" + copied.back(), ReadBytes(source + L"\\" + name));
   }
   return copied;
 }

@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "batch/batch_run.h"
 #include "support/temp_folder.h"
+#include "ui_driver.h"
 
 TestWindow::TestWindow()
     : window_(CreateMainWindow(GetModuleHandleW(nullptr), WS_OVERLAPPEDWINDOW))
@@ -45,14 +46,8 @@ void TestWindow::RunBatch(const std::wstring& folder)
 std::vector<std::string> TestWindow::LogLines() const
 {
   std::vector<std::string> lines;
-  const LRESULT count = SendMessageW(g_logList, LB_GETCOUNT, 0, 0);
-  for (LRESULT index = 0; index < count; ++index) {
-    const LRESULT length = SendMessageW(g_logList, LB_GETTEXTLEN, index, 0);
-    std::wstring line(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(g_logList, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&line[0]));
-    line.resize(static_cast<size_t>(length));
+  for (const std::wstring& line : driver::ListBoxLines(g_logList))
     lines.push_back(Utf8(line));
-  }
   return lines;
 }
 
