@@ -7,13 +7,9 @@ rem QUILLMERE_WORK names.
 setlocal
 cd /d "%~dp0"
 
-rem Started by a double click, cmd runs this file by its full path, and its window would
-rem close before the verdict could be read. (Quotes dropped: they would leave characters
-rem such as "&" in the path unquoted.)
 set keep_open=
-set "launcher=%cmdcmdline:"=%"
-call set "launcher_without_this=%%launcher:%~f0=%%"
-if not "%launcher_without_this%"=="%launcher%" set keep_open=1
+set "launcher=%cmdcmdline%"
+if defined launcher call :keep_open_if_double_clicked "%~f0"
 if defined keep_open echo run-tests: this window stays open at the end until a key is pressed
 
 set passed=0
@@ -41,4 +37,13 @@ if %status% equ 0 (
   set /a failed+=1
   set result_%count%=%1 FAILED, exit code %status%
 )
+exit /b
+
+rem Started by a double click, cmd runs this file by its full path, and its window would
+rem close before the verdict could be read. Quotes dropped: they would leave characters
+rem such as "&" in the path unquoted.
+:keep_open_if_double_clicked
+set "launcher=%launcher:"=%"
+call set "launcher_without_this=%%launcher:%~1=%%"
+if not "%launcher_without_this%"=="%launcher%" set keep_open=1
 exit /b
