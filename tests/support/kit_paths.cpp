@@ -2,34 +2,23 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
 namespace {
 
-// Owns a handle from CreateFileW.
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle()
-  {
-    if (handle_ != INVALID_HANDLE_VALUE)
-      CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
+using ScopedHandle = std::unique_ptr<void, HandleCloser>;
 
 std::wstring OwnFolder()
 {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD length =
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0)
       throw std::runtime_error("GetModuleFileNameW failed");
     if (length < buffer.size()) {
@@ -74,22 +63,23 @@ std::wstring KitPath(const wchar_t* variable, const wchar_t* name)
 // form "C:\...": the picker gives back these, not the ones a command line was typed with.
 std::wstring SpelledAsOnDisk(const std::wstring& folder)
 {
-  const FileHandle handle(CreateFileW(folder.c_str(), 0,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (handle.Get() == INVALID_HANDLE_VALUE)
+  const HANDLE opened = CreateFileW(folder.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (opened == INVALID_HANDLE_VALUE)
     return folder;
-  const DWORD size = GetFinalPathNameByHandleW(handle.Get(), nullptr, 0, VOLUME_NAME_DOS);
+  const ScopedHandle handle(opened);
+  const DWORD size = GetFinalPathNameByHandleW(handle.get(), nullptr, 0, VOLUME_NAME_DOS);
   std::wstring path(size, L'\0');
   const DWORD length =
-      size > 0 ? GetFinalPathNameByHandleW(handle.Get(), &path[0], size, VOLUME_NAME_DOS) : 0;
+      size > 0 ? GetFinalPathNameByHandleW(handle.get(), &path[0], size, VOLUME_NAME_DOS) : 0;
   if (length == 0 || length >= size)
     return folder;
   path.resize(length);
   const std::wstring localPrefix = L"\\\\?\\";
-  if (path.compare(0, localPrefix.size(), localPrefix) != 0 || path.compare(4, 4, L"UNC\\") == 0)
-    return folder;
-  return path.substr(localPrefix.size());
+  const bool onADrive = path.compare(0, localPrefix.size(), localPrefix) == 0 &&
+                        path.compare(localPrefix.size(), 4, L"UNC\\") != 0;
+  return onADrive ? path.substr(localPrefix.size()) : folder;
 }
 
 }  // namespace
