@@ -14,7 +14,7 @@ constexpr DWORD kRunTimeoutMs = 60000;
 // Closing the window must end the process within this, even during a run.
 constexpr DWORD kExitTimeoutMs = 5000;
 
-// The quillmere.exe under test, as given on the command line.
+// The quillmere.exe under test.
 void SetProgramPath(const std::wstring& path);
 
 // Lines of the program's log, compared in UTF-8 so that failures print readably.

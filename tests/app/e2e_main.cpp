@@ -7,19 +7,21 @@
 #include <cstdio>
 
 #include "e2e_fixture.h"
+#include "support/kit_paths.h"
 #include "ui_driver.h"
 
-// Usage: quillmere_e2e <path of quillmere.exe> [GoogleTest options]
-// The path may be a Linux one; under Wine it is taken as drive Z:.
+// Usage: quillmere_e2e [path of quillmere.exe] [GoogleTest options]
+// Without a path, the program is the one ProgramPath() finds. A Linux path is taken as
+// drive Z:, as Wine does.
 int wmain(int argc, wchar_t** argv)
 {
   const auto started = std::chrono::steady_clock::now();
   testing::InitGoogleTest(&argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: quillmere_e2e <quillmere.exe> [GoogleTest options]\n");
+  if (argc > 2) {
+    std::fprintf(stderr, "usage: quillmere_e2e [quillmere.exe] [GoogleTest options]\n");
     return 2;
   }
-  SetProgramPath(driver::WindowsPath(argv[1]));
+  SetProgramPath(argc == 2 ? driver::WindowsPath(argv[1]) : ProgramPath());
 
   // The tests write and decode images with GDI+; every image is gone before the shutdown.
   const Gdiplus::GdiplusStartupInput input;

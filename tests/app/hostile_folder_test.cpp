@@ -9,6 +9,7 @@
 
 #include "e2e_fixture.h"
 #include "support/crafted_images.h"
+#include "support/kit_paths.h"
 #include "support/shared_files.h"
 #include "support/temp_folder.h"
 #include "support/test_images.h"
@@ -118,8 +119,8 @@ class HostileFolderTest : public QuillmereTest {
 
 TEST_F(HostileFolderTest, BrokenStrangeAndOversizedFilesEachGetOneLine)
 {
-  const std::wstring generated = FolderFromEnvironment(L"QUILLMERE_HOSTILE_IMAGES");
-  ASSERT_FALSE(generated.empty()) << "QUILLMERE_HOSTILE_IMAGES is not set";
+  const std::wstring generated = HostileImagesFolder();
+  ASSERT_TRUE(IsFolder(generated)) << Utf8(generated);
   std::vector<std::wstring> listed = CopyFiles(generated, folder.Path(), L"");
 
   WriteImage(folder.PathOf(L"base.jpg"), 64, 48, L"image/jpeg");
@@ -168,8 +169,8 @@ TEST_F(HostileFolderTest, BrokenStrangeAndOversizedFilesEachGetOneLine)
 
 TEST_F(HostileFolderTest, EveryPublicTestImageGetsOneLine)
 {
-  const std::wstring corpus = FolderFromEnvironment(L"QUILLMERE_CORPUS");
-  ASSERT_FALSE(corpus.empty()) << "QUILLMERE_CORPUS is not set";
+  const std::wstring corpus = CorpusFolder();
+  ASSERT_TRUE(IsFolder(corpus)) << Utf8(corpus);
   std::vector<std::wstring> listed;
   for (const std::wstring subfolder : {L"pngsuite", L"png-crashers", L"jpeg-turbo"}) {
     const std::wstring source = corpus + L"\\" + subfolder;

@@ -7,7 +7,7 @@
 #include "imaging/image_header.h"
 #include "imaging/resize_and_save.h"
 #include "support/crafted_images.h"
-#include "support/shared_files.h"
+#include "support/kit_paths.h"
 #include "support/temp_folder.h"
 #include "support/test_images.h"
 
@@ -63,8 +63,8 @@ TEST(ImageHeader, FindsTheJpegFrameWhereTheDecoderDoes)
 
 TEST(ImageHeader, AgreesWithTheDecoderOnEveryPublicTestImage)
 {
-  const std::wstring corpus = FolderFromEnvironment(L"QUILLMERE_CORPUS");
-  ASSERT_FALSE(corpus.empty()) << "QUILLMERE_CORPUS is not set";
+  const std::wstring corpus = CorpusFolder();
+  ASSERT_TRUE(IsFolder(corpus)) << Utf8(corpus);
   int compared = 0;
   for (const std::wstring subfolder : {L"pngsuite", L"jpeg-turbo"}) {
     const std::wstring folder = corpus + L"\\" + subfolder;

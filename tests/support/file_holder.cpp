@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/kit_paths.h"
 #include "support/utf8.h"
 
 namespace {
@@ -9,18 +10,6 @@ namespace {
 // Starting a process under Wine can take seconds on a busy machine.
 constexpr DWORD kHoldTimeoutMs = 30000;
 constexpr DWORD kEndTimeoutMs = 10000;
-
-// The tests are unpacked and run from wherever their folder is: the helper is beside them.
-std::wstring HelperPath()
-{
-  std::wstring path(MAX_PATH, L'\0');
-  DWORD length = 0;
-  while ((length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()))) ==
-         path.size())
-    path.resize(path.size() * 2);
-  path.resize(length);
-  return path.substr(0, path.rfind(L'\\') + 1) + L"hold_file.exe";
-}
 
 }  // namespace
 
@@ -62,7 +51,7 @@ void FileHolder::Start(const std::wstring& path, const std::wstring& letGo)
     return;
   }
 
-  const std::wstring helper = HelperPath();
+  const std::wstring helper = HelperProgramPath(L"hold_file.exe");
   std::wstring commandLine = L"\"" + helper + L"\" \"" + path + L"\" " + readyName + letGo;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);

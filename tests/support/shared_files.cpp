@@ -1,22 +1,8 @@
 #include "support/shared_files.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include "support/temp_folder.h"
-
-std::wstring FolderFromEnvironment(const wchar_t* variable)
-{
-  wchar_t folder[MAX_PATH] = {};
-  const DWORD length = GetEnvironmentVariableW(variable, folder, MAX_PATH);
-  std::wstring path = length > 0 && length < MAX_PATH ? folder : L"";
-  for (wchar_t& unit : path) {
-    if (unit == L'/')
-      unit = L'\\';
-  }
-  return path;
-}
 
 std::vector<std::wstring> CopyFiles(const std::wstring& source, const std::wstring& target,
                                     const std::wstring& prefix)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/kit_paths.h"
 
 namespace {
 
@@ -32,12 +33,9 @@ void RemoveTree(const std::wstring& folder)
 
 TempFolder::TempFolder()
 {
-  wchar_t temp[MAX_PATH];
-  const DWORD length = GetTempPathW(MAX_PATH, temp);
-  EXPECT_GT(length, 0u);
   static int serial = 0;
-  path_ = std::wstring(temp) + L"quillmere-test-" + std::to_wstring(GetCurrentProcessId()) +
-          L"-" + std::to_wstring(++serial);
+  path_ = WorkFolder() + L"\\quillmere-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+          std::to_wstring(++serial);
   RemoveTree(path_);
   EXPECT_TRUE(CreateDirectoryW(path_.c_str(), nullptr)) << Utf8(path_);
 }

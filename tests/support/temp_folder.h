@@ -4,7 +4,7 @@
 
 #include "support/utf8.h"
 
-// A fresh folder under the temporary folder, removed with all it holds when the object
+// A fresh folder in the work folder (WorkFolder), removed with all it holds when the object
 // goes out of scope.
 class TempFolder {
  public:

@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+
+// Where the test programs find what they use. In the test kit everything lies beside them:
+// the program, the images, and a "work" folder for their scratch folders. An environment
+// variable may name another place for each.
+
+// The program under test: QUILLMERE_PROGRAM, or quillmere.exe beside this executable.
+std::wstring ProgramPath();
+// The public test images: QUILLMERE_CORPUS, or the folder "corpus" beside this executable.
+std::wstring CorpusFolder();
+// Images in forms the program cannot write: QUILLMERE_HOSTILE_IMAGES, or "hostile-images".
+std::wstring HostileImagesFolder();
+// A helper program that the kit keeps beside the test programs.
+std::wstring HelperProgramPath(const wchar_t* name);
+// Where the tests make their scratch folders: QUILLMERE_WORK, or "work" beside this
+// executable; created if missing. Spelled as the file system spells it, since the tests
+// compare it with the paths the folder picker gives back.
+std::wstring WorkFolder();
