@@ -1,9 +1,8 @@
 #pragma once
-#include <string>
+#include "quillmere_session.h"
 
-// One program process through runs consecutive runs over folder: memory and object counts
-// before the first run, after its first 10 files and after every run, while a second
-// thread polls the window with WM_NULL throughout each run. Prints one line per sample and
-// per run. Throws driver::DriverError.
-void RunSoak(const std::wstring& exePath, const std::wstring& folder, const std::wstring& height,
-             int runs);
+// One program process, its folder and height chosen, through runs consecutive runs: its
+// memory and object counts before the first run, after its first 10 files and after every
+// run, and the window's answer to WM_NULL timed at every poll of each run. Prints one line
+// per sample and per run. Throws driver::DriverError.
+void RunSoak(driver::QuillmereSession& app, int runs);

@@ -7,97 +7,103 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/activity_log.h"
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "app/progress_bar.h"
-#include "pump_while.h"
 
-// Usage: window_ops_benchmark [SAMPLES] [GAP_MS] [hidden] [system-font]
-// Times, from a second thread as a batch run makes them, each window operation that a run
-// makes per file, on the real main window (shown unless "hidden"): AppendLog and SetProgress,
-// beside the messages they replaced (three list-box messages, PBM_SETPOS) and an empty round
-// trip to the window's thread. GAP_MS apart (0 by default), as a run's calls are a file's
-// work apart: back to back, a call also waits for the painting that the one before left to
-// the window's thread. With "system-font" the log keeps the system font instead of the
-// program's, to tell the font's share.
+// Times the window operations of a batch run on the real main window, made from a second
+// thread while the window's thread runs its message loop, as a run makes them:
+//   window_ops_benchmark ops SAMPLES GAP_MS
+//     each operation a run makes per file (AppendLog, SetProgress) and an empty round trip
+//     to the window's thread, on the shown window, GAP_MS apart as a run's calls are a
+//     file's work apart (back to back, a call would also wait for the previous drawing)
+//   window_ops_benchmark log LINES hidden|visible
+//     one AppendLog as the log fills up to LINES lines: on the window's own thread, then,
+//     after the log is cleared, from a second thread
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-struct Timing {
-  const char* operation;
-  double medianMs;
-  double meanMs;
-  double maxMs;
-};
-
-DWORD g_gapMs = 0;
-
-Timing TimeOperation(const char* operation, int samples, const std::function<void(int)>& call)
+// The times of calls, GAP_MS apart, sorted.
+std::vector<double> TimeCalls(int calls, DWORD gapMs, const std::function<void(int)>& call)
 {
   std::vector<double> times;
-  for (int sample = 0; sample < samples; ++sample) {
-    Sleep(g_gapMs);
-    const auto start = Clock::now();
-    call(sample);
-    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  for (int index = 0; index < calls; ++index) {
+    Sleep(gapMs);
+    const auto start = std::chrono::steady_clock::now();
+    call(index);
+    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
   }
-  double total = 0;
-  for (const double time : times)
-    total += time;
   std::sort(times.begin(), times.end());
-  return {operation, times[times.size() / 2], total / samples, times.back()};
+  return times;
 }
 
-std::wstring FileLine(int number)
+void AppendFileLine(int number)
 {
-  return L"✓ photo_" + std::to_wstring(number) + L".jpg";
+  AppendLog(L"✓ photo_" + std::to_wstring(number) + L".jpg");
 }
 
-std::vector<Timing> TimeAll(int samples)
+void TimeOperations(int samples, DWORD gapMs)
 {
-  std::vector<Timing> timings;
   int line = 0;
-  // How a worker's log line was added before it took one message to the main window: three
-  // list-box messages, each waited for, two of which draw the scroll bar.
-  timings.push_back(TimeOperation("LB_ADDSTRING+LB_GETCOUNT+LB_SETTOPINDEX", samples, [&](int) {
-    const std::wstring text = FileLine(++line);
-    SendMessageW(g_logList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    const LRESULT count = SendMessageW(g_logList, LB_GETCOUNT, 0, 0);
-    SendMessageW(g_logList, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
-  }));
-  // A message the window does nothing with: what any wait for the window's thread costs.
-  timings.push_back(TimeOperation("WM_NULL", samples, [](int) {
-    SendMessageW(g_mainWindow, WM_NULL, 0, 0);
-  }));
-  timings.push_back(
-      TimeOperation("AppendLog", samples, [&](int) { AppendLog(FileLine(++line)); }));
-  // The bar's step, as the run once sent it and as the program makes it now.
   SendMessageW(g_progressBar, PBM_SETRANGE32, 0, samples);
-  timings.push_back(TimeOperation("PBM_SETPOS", samples, [](int sample) {
-    SendMessageW(g_progressBar, PBM_SETPOS, static_cast<WPARAM>(sample) + 1, 0);
-  }));
-  timings.push_back(
-      TimeOperation("SetProgress", samples, [samples](int sample) { SetProgress(samples - sample); }));
-  return timings;
+  const std::pair<const char*, std::function<void(int)>> operations[] = {
+      // A message the window does nothing with: what any wait for the window's thread costs.
+      {"WM_NULL", [](int) { SendMessageW(g_mainWindow, WM_NULL, 0, 0); }},
+      {"AppendLog", [&line](int) { AppendFileLine(++line); }},
+      {"SetProgress", [](int index) { SetProgress(index + 1); }},
+  };
+  for (const auto& operation : operations) {
+    const std::vector<double> times = TimeCalls(samples, gapMs, operation.second);
+    std::printf("window_op operation=%s samples=%d gap_ms=%lu median_ms=%.4f max_ms=%.4f\n",
+                operation.first, samples, gapMs, times[times.size() / 2], times.back());
+  }
+}
+
+void TimeLogSizes(int lines, const char* caller, const char* window)
+{
+  int added = 0;
+  for (const int stop : {100, 1000, 5000, 10000, 20000, 50000, lines}) {
+    if (stop > lines || added >= stop)
+      continue;
+    while (added < stop)
+      AppendFileLine(++added);
+    const std::vector<double> times = TimeCalls(101, 0, [&added](int) { AppendFileLine(++added); });
+    std::printf("append_log caller=%s window=%s lines=%d median_ms=%.4f max_ms=%.4f\n", caller,
+                window, stop, times[50], times.back());
+  }
+}
+
+// Runs work on a second thread while this one pumps the window's messages; the second
+// thread closes the window when done.
+void PumpWhile(const std::function<void()>& work)
+{
+  std::thread worker([&work] {
+    work();
+    PostMessageW(g_mainWindow, WM_CLOSE, 0, 0);
+  });
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  worker.join();
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-  const int samples = argc > 1 ? std::max(2, _wtoi(argv[1])) : 200;
-  g_gapMs = argc > 2 ? static_cast<DWORD>(std::max(0, _wtoi(argv[2]))) : 0;
-  bool visible = true;
-  bool systemFont = false;
-  for (int index = 3; index < argc; ++index) {
-    visible = visible && std::wstring(argv[index]) != L"hidden";
-    systemFont = systemFont || std::wstring(argv[index]) == L"system-font";
+  const std::wstring mode = argc == 4 ? argv[1] : L"";
+  if (mode != L"ops" && mode != L"log") {
+    std::fprintf(stderr, "usage: window_ops_benchmark ops SAMPLES GAP_MS\n"
+                         "       window_ops_benchmark log LINES hidden|visible\n");
+    return 2;
   }
-
+  const int count = std::max(2, _wtoi(argv[2]));
+  const bool visible = mode == L"ops" || std::wstring(argv[3]) == L"visible";
   INITCOMMONCONTROLSEX commonControls = {sizeof(commonControls), ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&commonControls);
   g_mainWindow = CreateMainWindow(GetModuleHandleW(nullptr),
@@ -106,17 +112,15 @@ int wmain(int argc, wchar_t** argv)
     std::fprintf(stderr, "window_ops_benchmark: the main window was not created\n");
     return 1;
   }
-  if (systemFont)
-    SendMessageW(g_logList, WM_SETFONT, 0, TRUE);
-
-  PumpWhile([samples, visible, systemFont] {
-    for (const Timing& timing : TimeAll(samples))
-      std::printf("window_op operation=%s window=%s font=%s samples=%d gap_ms=%lu median_ms=%.4f "
-                  "mean_ms=%.4f max_ms=%.4f\n",
-                  timing.operation, visible ? "visible" : "hidden",
-                  systemFont ? "system" : "program", samples, g_gapMs, timing.medianMs,
-                  timing.meanMs, timing.maxMs);
-    std::fflush(stdout);
-  });
+  const char* window = visible ? "visible" : "hidden";
+  if (mode == L"ops") {
+    const DWORD gapMs = static_cast<DWORD>(std::max(0, _wtoi(argv[3])));
+    PumpWhile([count, gapMs] { TimeOperations(count, gapMs); });
+  } else {
+    TimeLogSizes(count, "ui_thread", window);
+    ClearLog();
+    PumpWhile([count, window] { TimeLogSizes(count, "worker_thread", window); });
+  }
+  std::fflush(stdout);
   return 0;
 }
