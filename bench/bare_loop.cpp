@@ -10,7 +10,6 @@
 #include "batch/image_discovery.h"
 #include "imaging/encoder_lookup.h"
 #include "imaging/target_size.h"
-#include "thread_cpu.h"
 
 namespace {
 
@@ -34,6 +33,18 @@ bool ResizeOne(const std::wstring& input, const std::wstring& output, int width,
 
 }  // namespace
 
+double ThreadCpuMs(HANDLE thread)
+{
+  FILETIME created, exited, kernel, user;
+  if (!GetThreadTimes(thread, &created, &exited, &kernel, &user))
+    return -1;
+  const auto ms = [](const FILETIME& time) {
+    return static_cast<double>(static_cast<ULONGLONG>(time.dwHighDateTime) << 32 |
+                               time.dwLowDateTime) / 1e4;
+  };
+  return ms(kernel) + ms(user);
+}
+
 LoopResult RunBareLoop(const std::wstring& inputFolder, const std::wstring& outputFolder,
                        int width, int height)
 {
@@ -41,13 +52,11 @@ LoopResult RunBareLoop(const std::wstring& inputFolder, const std::wstring& outp
   const std::vector<std::wstring> paths = ListImageFiles(inputFolder);
   std::map<std::wstring, CLSID> encoders;
   for (const std::wstring& path : paths) {
-    CLSID encoder = {};
-    if (FindEncoderForMimeType(EncoderMimeTypeForPath(path), &encoder) >= 0)
-      encoders[EncoderMimeTypeForPath(path)] = encoder;
+    if (FindEncoderForMimeType(EncoderMimeTypeForPath(path), &encoders[EncoderMimeTypeForPath(path)]) < 0)
+      encoders.erase(EncoderMimeTypeForPath(path));
   }
 
-  LoopResult result;
-  result.files = static_cast<int>(paths.size());
+  LoopResult result{static_cast<int>(paths.size())};
   const double cpuBefore = ThreadCpuMs(GetCurrentThread());
   const auto started = std::chrono::steady_clock::now();
   for (const std::wstring& path : paths) {

@@ -1,10 +1,6 @@
 #!/usr/bin/env python3
-"""The benchmark's quality side: two test images, and each tool's reductions of them scored
-against the exact area average of the source.
-
-Usage: quality.py sources DIR FONT     writes DIR/text_page.png and DIR/zone_plate.png
-       quality.py score SOURCES OUTPUTS
-prints a "quality" line for each of the two images in every OUTPUTS/TOOL-SIZE/ folder.
+"""Usage: quality.py sources DIR FONT   writes the test images DIR/text_page.png, zone_plate.png
+       quality.py score SOURCES OUTPUTS  a PSNR line per image in each OUTPUTS/TOOL-SIZE/
 """
 import math
 import os

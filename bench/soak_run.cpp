@@ -1,4 +1,4 @@
-#include "soak_run.h"
+#include "timed_run.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -12,15 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "timed_run.h"
 
 namespace {
 
-// A run of a few hundred photos takes a minute; this only catches a hang.
-constexpr DWORD kRunTimeoutMs = 20 * 60 * 1000;
 // Far beyond any answer worth waiting for; a sample this slow counts as a timeout.
 constexpr UINT kAnswerTimeoutMs = 5000;
-constexpr double kTargetAnswerMs = 50.0;
 constexpr int kEarlySampleFiles = 10;
 constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 constexpr SYSTEM_INFORMATION_CLASS kSystemExtendedHandleInformation =
@@ -37,14 +33,9 @@ struct HandleEntry {  // SYSTEM_HANDLE_TABLE_ENTRY_INFO_EX
   ULONG attributes, reserved;
 };
 
-// The layout Wine and Windows share for one entry of the GDI handle table.
-struct GdiEntry {
-  UINT64 object;
-  ULONG owner;
-  BYTE extendedType, generation, type, flags;  // type 0: free; extendedType bit 7: stock
-  UINT64 userPointer;
-};
-static_assert(sizeof(GdiEntry) == 24, "GDI handle table entry");
+// An entry of the GDI handle table, as Wine and Windows lay it out: 24 bytes, of which
+// byte 12 has bit 7 set for a stock object and byte 14, the type, is 0 when free.
+constexpr size_t kGdiEntrySize = 24, kGdiEntryFlags = 12, kGdiEntryType = 14;
 
 // Wine 8 answers GetGuiResources and GetProcessHandleCount with 0, so the objects are
 // counted by stand-ins. The process's entries in the system handle list:
@@ -75,28 +66,24 @@ long CountGdiTableEntries(HANDLE process)
       !ReadProcessMemory(process, reinterpret_cast<const BYTE*>(basic.PebBaseAddress) +
                          kPebGdiSharedHandleTable, &table, sizeof(table), nullptr) || !table)
     return -1;
-  std::vector<GdiEntry> entries(kGdiTableEntries);
-  if (!ReadProcessMemory(process, table, entries.data(), entries.size() * sizeof(GdiEntry), nullptr))
+  std::vector<BYTE> entries(kGdiTableEntries * kGdiEntrySize);
+  if (!ReadProcessMemory(process, table, entries.data(), entries.size(), nullptr))
     return -1;
-  return static_cast<long>(std::count_if(entries.begin(), entries.end(), [](const GdiEntry& e) {
-    return e.type != 0 && (e.extendedType & 0x80) == 0;
-  }));
+  long live = 0;
+  for (size_t entry = 0; entry < entries.size(); entry += kGdiEntrySize)
+    live += entries[entry + kGdiEntryType] != 0 && (entries[entry + kGdiEntryFlags] & 0x80) == 0;
+  return live;
 }
 
-// The process's top-level and child windows, the bulk of its USER objects.
+// The process's windows, top-level and child, the bulk of its USER objects.
 long CountWindows(DWORD processId)
 {
   std::pair<DWORD, long> windows = {processId, 0};
-  EnumWindows([](HWND window, LPARAM context) -> BOOL {
+  EnumChildWindows(GetDesktopWindow(), [](HWND window, LPARAM context) -> BOOL {
     auto* windows = reinterpret_cast<std::pair<DWORD, long>*>(context);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner == windows->first) {
-      ++windows->second;
-      EnumChildWindows(window, [](HWND, LPARAM inner) -> BOOL {
-        return ++reinterpret_cast<std::pair<DWORD, long>*>(inner)->second > 0;
-      }, context);
-    }
+    windows->second += owner == windows->first ? 1 : 0;
     return TRUE;
   }, reinterpret_cast<LPARAM>(&windows));
   return windows.second;
@@ -104,41 +91,16 @@ long CountWindows(DWORD processId)
 
 void PrintSample(const std::string& label, int run, long long filesDone, DWORD processId)
 {
-  const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-  if (!process)
-    throw driver::DriverError("OpenProcess failed on the program");
+  const ScopedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
   PROCESS_MEMORY_COUNTERS memory = {};
-  GetProcessMemoryInfo(process, &memory, sizeof(memory));
-  std::printf("sample label=%s run=%d files_done=%lld peak_ws_kb=%llu ws_kb=%llu private_kb=%llu "
-              "kernel_handles=%ld gdi_table=%ld windows=%ld\n",
-              label.c_str(), run, filesDone,
-              static_cast<unsigned long long>(memory.PeakWorkingSetSize / 1024),
-              static_cast<unsigned long long>(memory.WorkingSetSize / 1024),
-              static_cast<unsigned long long>(memory.PagefileUsage / 1024),
-              CountKernelHandles(processId), CountGdiTableEntries(process), CountWindows(processId));
+  if (!process || !GetProcessMemoryInfo(process.get(), &memory, sizeof(memory)))
+    throw driver::DriverError("the program's memory could not be read");
+  std::printf("sample label=%s run=%d files_done=%lld peak_ws_kb=%zu ws_kb=%zu private_kb=%zu "
+              "kernel_handles=%ld gdi_table=%ld windows=%ld\n", label.c_str(), run, filesDone,
+              memory.PeakWorkingSetSize / 1024, memory.WorkingSetSize / 1024,
+              memory.PagefileUsage / 1024, CountKernelHandles(processId),
+              CountGdiTableEntries(process.get()), CountWindows(processId));
   std::fflush(stdout);
-  CloseHandle(process);
-}
-
-struct Answer {
-  double ms;
-  int position;  // the progress bar's position right after the answer
-};
-
-void PrintAnswers(int run, int files, std::vector<Answer> answers)
-{
-  std::sort(answers.begin(), answers.end(), [](const Answer& a, const Answer& b) { return a.ms < b.ms; });
-  const auto over = [&](double limit) {
-    return static_cast<long>(std::count_if(answers.begin(), answers.end(),
-                                           [limit](const Answer& a) { return a.ms > limit; }));
-  };
-  const size_t count = answers.size();
-  const Answer slowest = count ? answers.back() : Answer{0, 0};
-  std::printf("response run=%d files=%d samples=%zu timeouts=%ld median_ms=%.3f p99_ms=%.3f "
-              "max_ms=%.3f position_at_max=%d over_50ms=%ld\n",
-              run, files, count, over(kAnswerTimeoutMs), count ? answers[count / 2].ms : 0.0,
-              count ? answers[count * 99 / 100].ms : 0.0, slowest.ms, slowest.position,
-              over(kTargetAnswerMs));
 }
 
 // In the first run the counters are also sampled once the progress passes the first
@@ -147,8 +109,8 @@ int PolledRun(driver::QuillmereSession& app, int run)
 {
   const HWND progress = app.Control(driver::kProgressId);
   bool earlySampled = run != 1;
-  std::vector<Answer> answers;
-  const TimedRunResult result = RunBatch(app, kRunTimeoutMs, [&] {
+  std::string answers;
+  const TimedRunResult result = RunBatch(app, [&] {
     DWORD_PTR ignored = 0;
     const auto sent = std::chrono::steady_clock::now();
     const bool answered = SendMessageTimeoutW(app.Window(), WM_NULL, 0, 0, SMTO_NORMAL,
@@ -156,7 +118,9 @@ int PolledRun(driver::QuillmereSession& app, int run)
     const std::chrono::duration<double, std::milli> delay = std::chrono::steady_clock::now() - sent;
     // Read only after the timed answer, so that it does not load the window being timed.
     const int position = static_cast<int>(SendMessageW(progress, PBM_GETPOS, 0, 0));
-    answers.push_back({answered ? delay.count() : kAnswerTimeoutMs + 1.0, position});
+    answers += (answers.empty() ? "" : ",") +
+               std::to_string(answered ? delay.count() : kAnswerTimeoutMs + 1.0) + "@" +
+               std::to_string(position);
     if (!earlySampled && position > kEarlySampleFiles) {
       PrintSample("after_" + std::to_string(kEarlySampleFiles) + "_files", run,
                   kEarlySampleFiles, app.Process().Id());
@@ -166,7 +130,7 @@ int PolledRun(driver::QuillmereSession& app, int run)
   std::printf("run run=%d ms=%.1f files=%d succeeded=%d ui_cpu_ms=%.1f worker_cpu_ms=%.1f\n",
               run, result.milliseconds, result.files, result.succeeded, result.uiThreadCpuMs,
               result.runThreadsCpuMs);
-  PrintAnswers(run, result.files, answers);
+  std::printf("answers run=%d files=%d ms_at_file=%s\n", run, result.files, answers.c_str());
   return result.files;
 }
 

@@ -2,12 +2,17 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "quillmere_session.h"
 
-// Steps of a driven run of the program; each throws driver::DriverError when the program
-// does not do what it should.
+// Steps of a driven run; each throws driver::DriverError when the program fails them.
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using ScopedHandle = std::unique_ptr<void, HandleCloser>;
 
 // Chooses folder through the program's picker and types the sizes.
 void ChooseFolderAndSizes(driver::QuillmereSession& app, const std::wstring& folder,
@@ -21,10 +26,11 @@ struct TimedRunResult {
   double runThreadsCpuMs = -1;  // of the threads the run started, its worker; -1: unread
 };
 // Clicks Start and waits, polling every 10 ms, for the run to end with its summary line,
-// calling onPoll at every poll.
-TimedRunResult RunBatch(driver::QuillmereSession& app, DWORD timeoutMs,
+// calling onPoll at every poll. A run that takes half an hour has hung.
+TimedRunResult RunBatch(driver::QuillmereSession& app,
                         const std::function<void()>& onPoll = nullptr);
 
-// Clicks Start and returns the time until the run's first line, which it logs once the
-// folder has been listed, leaving the run going.
-double TimeToFirstLine(driver::QuillmereSession& app, DWORD timeoutMs);
+// Takes one program process through runs consecutive runs: its memory and object counts
+// before the first run, after its first 10 files and after every run, and the window's
+// answer to WM_NULL timed at every poll. Prints one line per sample and per run.
+void RunSoak(driver::QuillmereSession& app, int runs);

@@ -1,45 +1,36 @@
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cwchar>
 #include <string>
 
 #include "app/session_guards.h"
 #include "bare_loop.h"
 #include "quillmere_session.h"
-#include "soak_run.h"
 #include "timed_run.h"
 
-// Drives the real quillmere.exe through its window, its folder picker and its Start
-// button, and prints what it measures as "record key=value..." lines. Paths may be Linux
-// ones; under Wine they are taken as drive Z:. A size of "-" leaves its box empty.
-//   window_benchmark batch EXE FOLDER WIDTH HEIGHT        one timed run
-//   window_benchmark paired EXE FOLDER FLOOR WIDTH HEIGHT PAIRS
-//     pairs of one timed run and one run of the bare loop (bare_loop.h) over the same
-//     files into FLOOR, the order alternating, after one pair left untimed to warm the
-//     caches and create the outputs
-//   window_benchmark soak EXE FOLDER HEIGHT RUNS          see soak_run.h
-//   window_benchmark first-line EXE FOLDER
-//     the time from the Start click to the run's first line, and its count line
+// Drives the real quillmere.exe through its window, folder picker and Start button, and
+// prints "record key=value..." lines. Linux paths are taken as drive Z:; a size of "-"
+// leaves its box empty.
+//   batch EXE FOLDER WIDTH HEIGHT               one timed run
+//   paired EXE FOLDER FLOOR WIDTH HEIGHT PAIRS  pairs of a timed run and a run of the bare
+//       loop (bare_loop.h) over the same files into FLOOR, the order alternating, after one
+//       untimed pair that warms the caches and creates the outputs
+//   soak EXE FOLDER HEIGHT RUNS                 see RunSoak
+//   first-line EXE FOLDER                       Start click to the first line, and the count line
 namespace {
 
-constexpr DWORD kRunTimeoutMs = 30 * 60 * 1000;
+constexpr DWORD kListingTimeoutMs = 10 * 60 * 1000;
 
 std::wstring SizeText(const wchar_t* argument)
 {
   return std::wstring(argument) == L"-" ? std::wstring() : std::wstring(argument);
 }
 
-void Close(driver::QuillmereSession& app)
-{
-  if (!app.Close(driver::kUiTimeoutMs))
-    throw driver::DriverError("the program did not exit on WM_CLOSE");
-}
-
 void TimeOneBatch(driver::QuillmereSession& app)
 {
-  const TimedRunResult result = RunBatch(app, kRunTimeoutMs);
+  const TimedRunResult result = RunBatch(app);
   std::printf("batch ms=%.1f files=%d succeeded=%d ui_cpu_ms=%.1f worker_cpu_ms=%.1f\n",
               result.milliseconds, result.files, result.succeeded, result.uiThreadCpuMs,
               result.runThreadsCpuMs);
@@ -50,12 +41,12 @@ void RunPairs(driver::QuillmereSession& app, const std::wstring& folder,
 {
   const GdiplusSession gdiplus;
   const auto floor = [&] { return RunBareLoop(folder, floorFolder, width, height); };
-  RunBatch(app, kRunTimeoutMs);
+  RunBatch(app);
   floor();
   for (int pair = 1; pair <= pairs; ++pair) {
     const bool batchFirst = pair % 2 == 1;
     LoopResult bare = batchFirst ? LoopResult() : floor();
-    const TimedRunResult batch = RunBatch(app, kRunTimeoutMs);
+    const TimedRunResult batch = RunBatch(app);
     if (batchFirst)
       bare = floor();
     if (batch.succeeded != batch.files || bare.succeeded != bare.files || batch.files != bare.files)
@@ -68,19 +59,24 @@ void RunPairs(driver::QuillmereSession& app, const std::wstring& folder,
   }
 }
 
-// The start, folder-size and count lines come in that order.
+// The run logs its start, size and count lines once it has listed the folder.
 void TimeFirstLine(driver::QuillmereSession& app)
 {
   const HWND log = app.Control(driver::kLogListId);
   const LRESULT startLine = SendMessageW(log, LB_GETCOUNT, 0, 0);
-  const double milliseconds = TimeToFirstLine(app, kRunTimeoutMs);
+  const auto started = std::chrono::steady_clock::now();
+  app.Click(driver::kStartId);
+  if (!driver::WaitUntil([&] { return SendMessageW(log, LB_GETCOUNT, 0, 0) > startLine; },
+                         kListingTimeoutMs))
+    throw driver::DriverError("the run logged nothing");
+  const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - started;
   std::wstring countLine;
   if (!driver::WaitUntil([&] {
-        countLine = driver::ListBoxLine(log, startLine + 2).value_or(std::wstring());
+        countLine = driver::ListBoxLine(log, startLine + 2).value_or(L"");
         return !countLine.empty();
       }, driver::kUiTimeoutMs))
     throw driver::DriverError("the run logged no count line");
-  std::printf("first_line ms=%.1f count_line=%s\n", milliseconds, Utf8(countLine).c_str());
+  std::printf("first_line ms=%.1f count_line=%s\n", elapsed.count(), Utf8(countLine).c_str());
 }
 
 }  // namespace
@@ -112,7 +108,8 @@ int wmain(int argc, wchar_t** argv)
       TimeFirstLine(app);
     }
     std::fflush(stdout);
-    Close(app);
+    if (!app.Close(driver::kUiTimeoutMs))
+      throw driver::DriverError("the program did not exit on WM_CLOSE");
   } catch (const driver::DriverError& error) {
     std::fprintf(stderr, "window_benchmark: %s\n", error.what());
     return 1;
