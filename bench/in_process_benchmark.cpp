@@ -66,7 +66,7 @@ int RunLoop(bool bare, const wchar_t* input, const std::wstring& output, int wid
     const auto started = Clock::now();
     const std::vector<std::wstring> paths = ListImageFiles(input);
     for (const std::wstring& path : paths) {
-      result.succeeded += ResizeAndSave(path, output + path.substr(path.rfind(L'\\')), width, height);
+      result.succeeded += ResizeAndSave(path, output + path.substr(path.rfind(L'\\')), width, height) ? 1 : 0;
       if (pauseMs > 0)
         Sleep(pauseMs);
     }
@@ -95,7 +95,7 @@ int TimeDiscovery(const std::wstring& folder, int repeats)
   const std::vector<double> walkMs = TimeCalls(repeats, 0, [&](int) {
     WIN32_FIND_DATAW entry;
     const HANDLE find = FindFirstFileW((folder + L"\\*.*").c_str(), &entry);
-    for (entries = find != INVALID_HANDLE_VALUE; entries > 0 && FindNextFileW(find, &entry);)
+    for (entries = find == INVALID_HANDLE_VALUE ? 0 : 1; entries > 0 && FindNextFileW(find, &entry);)
       ++entries;
     FindClose(find);
   });

@@ -71,7 +71,7 @@ long CountGdiTableEntries(HANDLE process)
     return -1;
   long live = 0;
   for (size_t entry = 0; entry < entries.size(); entry += kGdiEntrySize)
-    live += entries[entry + kGdiEntryType] != 0 && (entries[entry + kGdiEntryFlags] & 0x80) == 0;
+    live += entries[entry + kGdiEntryType] != 0 && (entries[entry + kGdiEntryFlags] & 0x80) == 0 ? 1 : 0;
   return live;
 }
 

@@ -127,8 +127,8 @@ def speed(results, out):
 def overhead(results, out):  # returns {size: (verdict, median, low, high)}
     out.append(
         "## The program's own overhead\n\nShare = (batch − bare loop − 10 ms × files) / batch, "
-        "in pairs of short runs (the program in its window, the bare loop) over the same "
-        f"{results.info.get('pair_files')} files, the order alternating: the pairs' median and "
+        "in pairs of runs (the program in its window, the bare loop) over the same "
+        f"{results.info.get('pair_files')} files, a third of the corpus, alternating: the median and "
         "its 95 % order-statistic interval. Met when the interval's top is at most 3 %, missed "
         "when its bottom is above, otherwise not settled, with the pairs its spread would need "
         "(it narrows as one over their square root).\n")
