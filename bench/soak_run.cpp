@@ -1,75 +1,147 @@
-#include "soak_run.h"
+#include "timed_run.h"
 
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
+#include <winternl.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
 
-#include "process_counters.h"
-#include "quillmere_session.h"
-#include "response_probe.h"
-#include "timed_run.h"
 
 namespace {
 
-// A run of a few hundred photos takes a minute; this only catches a hang.
-constexpr DWORD kRunTimeoutMs = 20 * 60 * 1000;
-constexpr DWORD kProbeIntervalMs = 10;
+// Far beyond any answer worth waiting for; a sample this slow counts as a timeout.
+constexpr UINT kAnswerTimeoutMs = 5000;
 constexpr int kEarlySampleFiles = 10;
+constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+constexpr SYSTEM_INFORMATION_CLASS kSystemExtendedHandleInformation =
+    static_cast<SYSTEM_INFORMATION_CLASS>(64);
+// Where a 64-bit PEB keeps the address of the process's GDI handle table.
+constexpr SIZE_T kPebGdiSharedHandleTable = 0xF8;
+constexpr size_t kGdiTableEntries = 0x10000;
+
+struct HandleEntry {  // SYSTEM_HANDLE_TABLE_ENTRY_INFO_EX
+  PVOID object;
+  ULONG_PTR processId, handle;
+  ULONG access;
+  USHORT backTrace, typeIndex;
+  ULONG attributes, reserved;
+};
+
+// An entry of the GDI handle table, as Wine and Windows lay it out: 24 bytes, of which
+// byte 12 has bit 7 set for a stock object and byte 14, the type, is 0 when free.
+constexpr size_t kGdiEntrySize = 24, kGdiEntryFlags = 12, kGdiEntryType = 14;
+
+// Wine 8 answers GetGuiResources and GetProcessHandleCount with 0, so the objects are
+// counted by stand-ins. The process's entries in the system handle list:
+long CountKernelHandles(DWORD processId)
+{
+  std::vector<BYTE> buffer(1 << 20);
+  ULONG needed = 0;
+  LONG status;
+  while ((status = NtQuerySystemInformation(kSystemExtendedHandleInformation, buffer.data(),
+                                            static_cast<ULONG>(buffer.size()), &needed)) ==
+         kInfoLengthMismatch)
+    buffer.resize(buffer.size() * 2);
+  if (status != 0)
+    return -1;
+  const ULONG_PTR count = *reinterpret_cast<const ULONG_PTR*>(buffer.data());
+  const auto* entries = reinterpret_cast<const HandleEntry*>(buffer.data() + 2 * sizeof(ULONG_PTR));
+  return static_cast<long>(std::count_if(entries, entries + count, [processId](const HandleEntry& e) {
+    return e.processId == processId;
+  }));
+}
+
+// The live, non-stock entries of the process's GDI handle table, one per process in Wine.
+long CountGdiTableEntries(HANDLE process)
+{
+  PROCESS_BASIC_INFORMATION basic = {};
+  const BYTE* table = nullptr;
+  if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0 ||
+      !ReadProcessMemory(process, reinterpret_cast<const BYTE*>(basic.PebBaseAddress) +
+                         kPebGdiSharedHandleTable, &table, sizeof(table), nullptr) || !table)
+    return -1;
+  std::vector<BYTE> entries(kGdiTableEntries * kGdiEntrySize);
+  if (!ReadProcessMemory(process, table, entries.data(), entries.size(), nullptr))
+    return -1;
+  long live = 0;
+  for (size_t entry = 0; entry < entries.size(); entry += kGdiEntrySize)
+    live += entries[entry + kGdiEntryType] != 0 && (entries[entry + kGdiEntryFlags] & 0x80) == 0 ? 1 : 0;
+  return live;
+}
+
+// The process's windows, top-level and child, the bulk of its USER objects.
+long CountWindows(DWORD processId)
+{
+  std::pair<DWORD, long> windows = {processId, 0};
+  EnumChildWindows(GetDesktopWindow(), [](HWND window, LPARAM context) -> BOOL {
+    auto* windows = reinterpret_cast<std::pair<DWORD, long>*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    windows->second += owner == windows->first ? 1 : 0;
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&windows));
+  return windows.second;
+}
 
 void PrintSample(const std::string& label, int run, long long filesDone, DWORD processId)
 {
-  std::printf("sample label=%s run=%d files_done=%lld %s\n", label.c_str(), run, filesDone,
-              FormatCounters("", SampleProcess(processId)).c_str());
+  const ScopedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  PROCESS_MEMORY_COUNTERS memory = {};
+  if (!process || !GetProcessMemoryInfo(process.get(), &memory, sizeof(memory)))
+    throw driver::DriverError("the program's memory could not be read");
+  std::printf("sample label=%s run=%d files_done=%lld peak_ws_kb=%zu ws_kb=%zu private_kb=%zu "
+              "kernel_handles=%ld gdi_table=%ld windows=%ld\n", label.c_str(), run, filesDone,
+              memory.PeakWorkingSetSize / 1024, memory.WorkingSetSize / 1024,
+              memory.PagefileUsage / 1024, CountKernelHandles(processId),
+              CountGdiTableEntries(process.get()), CountWindows(processId));
   std::fflush(stdout);
 }
 
-// One run with the window polled throughout. In the first run the counters are also
-// sampled once its progress passes the first files: position p means that the p-th file
-// is being worked on, so p - 1 are done.
-TimedRunResult PolledRun(driver::QuillmereSession& app, int run)
+// In the first run the counters are also sampled once the progress passes the first
+// files: position p means that the p-th file is being worked on, so p - 1 are done.
+int PolledRun(driver::QuillmereSession& app, int run)
 {
-  const DWORD processId = app.Process().Id();
   const HWND progress = app.Control(driver::kProgressId);
   bool earlySampled = run != 1;
-  ResponseProbe probe(app.Window(), progress, kProbeIntervalMs);
-  const TimedRunResult result = RunBatch(app, kRunTimeoutMs, [&] {
-    if (earlySampled)
-      return;
+  std::string answers;
+  const TimedRunResult result = RunBatch(app, [&] {
+    DWORD_PTR ignored = 0;
+    const auto sent = std::chrono::steady_clock::now();
+    const bool answered = SendMessageTimeoutW(app.Window(), WM_NULL, 0, 0, SMTO_NORMAL,
+                                              kAnswerTimeoutMs, &ignored) != 0;
+    const std::chrono::duration<double, std::milli> delay = std::chrono::steady_clock::now() - sent;
+    // Read only after the timed answer, so that it does not load the window being timed.
     const int position = static_cast<int>(SendMessageW(progress, PBM_GETPOS, 0, 0));
-    if (position > kEarlySampleFiles) {
+    answers += (answers.empty() ? "" : ",") +
+               std::to_string(answered ? delay.count() : kAnswerTimeoutMs + 1.0) + "@" +
+               std::to_string(position);
+    if (!earlySampled && position > kEarlySampleFiles) {
       PrintSample("after_" + std::to_string(kEarlySampleFiles) + "_files", run,
-                  kEarlySampleFiles, processId);
+                  kEarlySampleFiles, app.Process().Id());
       earlySampled = true;
     }
   });
-  probe.Stop();
-
   std::printf("run run=%d ms=%.1f files=%d succeeded=%d ui_cpu_ms=%.1f worker_cpu_ms=%.1f\n",
               run, result.milliseconds, result.files, result.succeeded, result.uiThreadCpuMs,
               result.runThreadsCpuMs);
-  const ResponseProbe::Summary summary = probe.Summarize();
-  std::printf("response run=%d files=%d samples=%zu timeouts=%zu median_ms=%.3f p99_ms=%.3f "
-              "max_ms=%.3f position_at_max=%d over_50ms=%zu\n",
-              run, result.files, summary.samples, summary.timeouts, summary.medianMs,
-              summary.p99Ms, summary.maxMs, summary.positionAtMax, summary.over50Ms);
-  return result;
+  std::printf("answers run=%d files=%d ms_at_file=%s\n", run, result.files, answers.c_str());
+  return result.files;
 }
 
 }  // namespace
 
-void RunSoak(const std::wstring& exePath, const std::wstring& folder, const std::wstring& height,
-             int runs)
+void RunSoak(driver::QuillmereSession& app, int runs)
 {
-  driver::QuillmereSession app(exePath);
-  ChooseFolderAndSizes(app, folder, L"", height);
   PrintSample("idle", 0, 0, app.Process().Id());
-
   long long filesDone = 0;
   for (int run = 1; run <= runs; ++run) {
-    filesDone += PolledRun(app, run).files;
+    filesDone += PolledRun(app, run);
     PrintSample("after_run_" + std::to_string(run), run, filesDone, app.Process().Id());
   }
-  if (!app.Close(driver::kUiTimeoutMs))
-    throw driver::DriverError("the program did not exit on WM_CLOSE");
 }

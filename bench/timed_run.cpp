@@ -1,41 +1,59 @@
 #include "timed_run.h"
 
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cwchar>
+#include <set>
+#include <vector>
 
-#include "run_threads_cpu.h"
-#include "thread_cpu.h"
+#include "bare_loop.h"
 
 namespace {
 
-// Each poll and each CPU sample is work for the wineserver, which the program under
-// measurement shares: polling every 2 ms (and sampling every 20) cost the run 1-2 % of its
-// time, against an end found at most 10 ms late on runs of tens of seconds.
+using Clock = std::chrono::steady_clock;
+// Each poll is work for the wineserver, which the program under measurement shares:
+// polling every 2 ms cost the run 1-2 % of its time.
 constexpr DWORD kPollIntervalMs = 10;
-// Reading the worker's CPU time lists every thread of the system: not at every poll.
-constexpr int kPollsPerCpuSample = 10;
+// Finding the run's threads lists every thread of the system: not at every poll.
+constexpr int kPollsPerThreadListing = 10;
+constexpr double kRunTimeoutMs = 30 * 60 * 1000;
 const std::wstring kSummaryPrefix = L"处理完成! 成功: ";
 
-}  // namespace
-
-std::wstring LogLine(const driver::QuillmereSession& app, LRESULT index)
+std::set<DWORD> ThreadsOf(DWORD processId)
 {
-  const HWND log = app.Control(driver::kLogListId);
-  const LRESULT length = SendMessageW(log, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length == LB_ERR)
-    return std::wstring();
-  std::wstring line(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT copied = SendMessageW(log, LB_GETTEXT, static_cast<WPARAM>(index),
-                                      reinterpret_cast<LPARAM>(&line[0]));
-  line.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
-  return line;
+  std::set<DWORD> threads;
+  const ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
+    if (entry.th32OwnerProcessID == processId)
+      threads.insert(entry.th32ThreadID);
+  }
+  return threads;
 }
 
+// Read alone: the log may hold thousands of lines.
 std::wstring LastLogLine(const driver::QuillmereSession& app)
 {
-  const LRESULT count = SendMessageW(app.Control(driver::kLogListId), LB_GETCOUNT, 0, 0);
-  return count > 0 ? LogLine(app, count - 1) : std::wstring();
+  const HWND log = app.Control(driver::kLogListId);
+  return driver::ListBoxLine(log, SendMessageW(log, LB_GETCOUNT, 0, 0) - 1).value_or(L"");
 }
+
+double UiThreadCpuMs(const driver::QuillmereSession& app)
+{
+  const ScopedHandle thread(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE,
+                                       GetWindowThreadProcessId(app.Window(), nullptr)));
+  return thread ? ThreadCpuMs(thread.get()) : -1;
+}
+
+double MillisecondsSince(Clock::time_point start)
+{
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+}  // namespace
 
 void ChooseFolderAndSizes(driver::QuillmereSession& app, const std::wstring& folder,
                           const std::wstring& width, const std::wstring& height)
@@ -43,43 +61,47 @@ void ChooseFolderAndSizes(driver::QuillmereSession& app, const std::wstring& fol
   app.ChooseFolder(folder);
   const std::wstring chosenLine = L"已选择目录: " + folder;
   if (!driver::WaitUntil([&] { return LastLogLine(app) == chosenLine; }, driver::kUiTimeoutMs))
-    throw driver::DriverError("the program did not log the chosen folder " +
-                              Utf8(folder));
+    throw driver::DriverError("the program did not log the chosen folder " + Utf8(folder));
   app.SetSizes(width, height);
 }
 
-TimedRunResult RunBatch(driver::QuillmereSession& app, DWORD timeoutMs,
-                        const std::function<void()>& onPoll)
+TimedRunResult RunBatch(driver::QuillmereSession& app, const std::function<void()>& onPoll)
 {
-  const DWORD uiThread = GetWindowThreadProcessId(app.Window(), nullptr);
-  const double uiCpuBefore = ThreadCpuMs(uiThread);
-  RunThreadsCpu runThreads(app.Process().Id());
-  const auto started = std::chrono::steady_clock::now();
+  const double uiCpuBefore = UiThreadCpuMs(app);
+  // The threads the run starts: its worker. Under Wine an ended thread reads as 0, so each
+  // is read at every poll and counts with its highest reading; its handle is held, so that
+  // its id is not reused meanwhile.
+  std::set<DWORD> known = ThreadsOf(app.Process().Id());
+  std::vector<std::pair<ScopedHandle, double>> runThreads;
+  const auto started = Clock::now();
   app.Click(driver::kStartId);
-  const auto deadline = started + std::chrono::milliseconds(timeoutMs);
   for (int poll = 0; !app.StartEnabled(); ++poll) {
-    if (std::chrono::steady_clock::now() > deadline)
-      throw driver::DriverError("the run did not end within " + std::to_string(timeoutMs) + " ms");
-    if (poll % kPollsPerCpuSample == 0)
-      runThreads.Sample();
+    if (MillisecondsSince(started) > kRunTimeoutMs)
+      throw driver::DriverError("the run did not end within half an hour");
+    for (const DWORD id : poll % kPollsPerThreadListing ? std::set<DWORD>() : ThreadsOf(app.Process().Id())) {
+      if (known.insert(id).second)
+        runThreads.push_back({ScopedHandle(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, id)), -1});
+    }
+    for (auto& thread : runThreads)
+      thread.second = std::max(thread.second, ThreadCpuMs(thread.first.get()));
     if (onPoll)
       onPoll();
     Sleep(kPollIntervalMs);
   }
   TimedRunResult result;
-  result.milliseconds =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-  const double uiCpuAfter = ThreadCpuMs(uiThread);
+  result.milliseconds = MillisecondsSince(started);
+  const double uiCpuAfter = UiThreadCpuMs(app);
   if (uiCpuBefore >= 0 && uiCpuAfter >= 0)
     result.uiThreadCpuMs = uiCpuAfter - uiCpuBefore;
-  result.runThreadsCpuMs = runThreads.TotalMs();
+  for (const auto& thread : runThreads)
+    result.runThreadsCpuMs = thread.second < 0 ? result.runThreadsCpuMs
+                                               : std::max(result.runThreadsCpuMs, 0.0) + thread.second;
 
-  result.lastLine = LastLogLine(app);
-  if (result.lastLine.compare(0, kSummaryPrefix.size(), kSummaryPrefix) != 0)
-    throw driver::DriverError("the run ended with " + Utf8(result.lastLine));
-  const wchar_t* counts = result.lastLine.c_str() + kSummaryPrefix.size();
+  const std::wstring lastLine = LastLogLine(app);
+  if (lastLine.compare(0, kSummaryPrefix.size(), kSummaryPrefix) != 0)
+    throw driver::DriverError("the run ended with " + Utf8(lastLine));
   wchar_t* slash = nullptr;
-  result.succeeded = static_cast<int>(std::wcstol(counts, &slash, 10));
+  result.succeeded = static_cast<int>(std::wcstol(lastLine.c_str() + kSummaryPrefix.size(), &slash, 10));
   result.files = *slash == L'/' ? static_cast<int>(std::wcstol(slash + 1, nullptr, 10)) : 0;
   return result;
 }

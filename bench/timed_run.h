@@ -2,29 +2,35 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "quillmere_session.h"
 
-struct TimedRunResult {
-  double milliseconds = 0;  // from the Start click until the run enabled Start again
-  int files = 0;            // from the summary line
-  int succeeded = 0;
-  double uiThreadCpuMs = -1;  // CPU time of the window's thread during the run
-  double runThreadsCpuMs = 0;  // CPU time of the threads started by the run: its worker
-  std::wstring lastLine;
+// Steps of a driven run; each throws driver::DriverError when the program fails them.
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
+using ScopedHandle = std::unique_ptr<void, HandleCloser>;
 
-// Clicks Start and waits for the run to end, calling onPoll every few milliseconds while
-// it works. Throws driver::DriverError when the run does not end within timeoutMs or does
-// not end with its summary line.
-TimedRunResult RunBatch(driver::QuillmereSession& app, DWORD timeoutMs,
-                        const std::function<void()>& onPoll = nullptr);
-
-// Lines of the program's log, read one at a time: the whole log may be thousands of lines.
-std::wstring LogLine(const driver::QuillmereSession& app, LRESULT index);
-std::wstring LastLogLine(const driver::QuillmereSession& app);
-
-// Starts the program and chooses folder through its picker. Throws driver::DriverError.
+// Chooses folder through the program's picker and types the sizes.
 void ChooseFolderAndSizes(driver::QuillmereSession& app, const std::wstring& folder,
                           const std::wstring& width, const std::wstring& height);
+
+struct TimedRunResult {
+  double milliseconds = 0;     // from the Start click until the run enabled Start again
+  int files = 0;               // from the summary line
+  int succeeded = 0;
+  double uiThreadCpuMs = -1;   // CPU time of the window's thread during the run
+  double runThreadsCpuMs = -1;  // of the threads the run started, its worker; -1: unread
+};
+// Clicks Start and waits, polling every 10 ms, for the run to end with its summary line,
+// calling onPoll at every poll. A run that takes half an hour has hung.
+TimedRunResult RunBatch(driver::QuillmereSession& app,
+                        const std::function<void()>& onPoll = nullptr);
+
+// Takes one program process through runs consecutive runs: its memory and object counts
+// before the first run, after its first 10 files and after every run, and the window's
+// answer to WM_NULL timed at every poll. Prints one line per sample and per run.
+void RunSoak(driver::QuillmereSession& app, int runs);

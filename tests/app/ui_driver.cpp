@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace driver {
 namespace {
@@ -180,21 +181,29 @@ HWND FindDescendant(HWND ancestor, const wchar_t* windowClass)
   return search.found;
 }
 
+std::optional<std::wstring> ListBoxLine(HWND listBox, LRESULT index)
+{
+  const LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == LB_ERR)
+    return std::nullopt;
+  std::wstring line(std::max(static_cast<size_t>(length) + 1, kMinLineBuffer), L'\0');
+  const LRESULT copied = SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(index),
+                                      reinterpret_cast<LPARAM>(&line[0]));
+  if (copied == LB_ERR)
+    return std::nullopt;
+  line.resize(static_cast<size_t>(copied));
+  return line;
+}
+
 std::vector<std::wstring> ListBoxLines(HWND listBox)
 {
   std::vector<std::wstring> lines;
   const LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
   for (LRESULT index = 0; index < count; ++index) {
-    const LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, index, 0);
-    if (length == LB_ERR)
+    std::optional<std::wstring> line = ListBoxLine(listBox, index);
+    if (!line)
       break;
-    std::wstring line(std::max(static_cast<size_t>(length) + 1, kMinLineBuffer), L'\0');
-    const LRESULT copied =
-        SendMessageW(listBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&line[0]));
-    if (copied == LB_ERR)
-      break;
-    line.resize(static_cast<size_t>(copied));
-    lines.push_back(line);
+    lines.push_back(std::move(*line));
   }
   return lines;
 }

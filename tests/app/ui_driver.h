@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -64,6 +65,8 @@ std::vector<HWND> ChildrenOf(HWND parent);
 // The first descendant of windowClass, at any depth, or null.
 HWND FindDescendant(HWND ancestor, const wchar_t* windowClass);
 
+// One line of a list box, or nothing when there is no line at index (any more).
+std::optional<std::wstring> ListBoxLine(HWND listBox, LRESULT index);
 // Every line of a list box. A line removed while reading ends the read early.
 std::vector<std::wstring> ListBoxLines(HWND listBox);
 // Whether a list box is scrolled so that its last line is in view.
