@@ -12,6 +12,7 @@
 #include "app/progress_bar.h"
 #include "app/worker_messages.h"
 #include "batch/batch_run.h"
+#include "imaging/scoped_handle.h"
 
 namespace {
 
@@ -42,11 +43,8 @@ const ControlLayout kControls[] = {
     {L"LISTBOX", nullptr, kLogStyle, 10, 85, 540, 300, ID_LOG_LIST, &g_logList},
 };
 
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
 // The thread of the latest batch run: a close waits for it to stop.
-std::unique_ptr<void, HandleCloser> g_runThread;
+ScopedHandle g_runThread;
 
 const wchar_t* const kGreeting[] = {
     L"欢迎使用图片批量处理工具",

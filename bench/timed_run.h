@@ -2,17 +2,12 @@
 #include <windows.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 
+#include "imaging/scoped_handle.h"
 #include "quillmere_session.h"
 
 // Steps of a driven run; each throws driver::DriverError when the program fails them.
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using ScopedHandle = std::unique_ptr<void, HandleCloser>;
 
 // Chooses folder through the program's picker and types the sizes.
 void ChooseFolderAndSizes(driver::QuillmereSession& app, const std::wstring& folder,

@@ -1,7 +1,8 @@
 #include "imaging/image_header.h"
 
 #include <cstdint>
-#include <memory>
+
+#include "imaging/scoped_handle.h"
 
 namespace {
 
@@ -9,11 +10,6 @@ namespace {
 // not a photo. Decoding one would exhaust memory, and under Wine a JPEG claiming such a
 // size overflows the decoder's buffer and crashes.
 constexpr uint64_t kMaxBitmapPixels = uint64_t{1} << 29;
-
-struct HandleCloser {
-  void operator()(HANDLE file) const { CloseHandle(file); }
-};
-using ScopedFile = std::unique_ptr<void, HandleCloser>;
 
 }  // namespace
 
@@ -24,7 +20,7 @@ Claim ReadClaimedSize(const std::wstring& path, ClaimedSize* size)
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (opened == INVALID_HANDLE_VALUE)
     return Claim::kNone;
-  const ScopedFile file(opened);
+  const ScopedHandle file(opened);
 
   // One call per read: the offset travels with it instead of a separate seek.
   const FileReader read = [&file](uint64_t offset, uint8_t* buffer, size_t length) -> size_t {

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "batch/image_discovery.h"
 #include "imaging/replace_file.h"
 #include "support/file_holder.h"
 #include "support/temp_folder.h"
@@ -75,9 +74,7 @@ TEST_F(HeldOutputTest, AnOutputHeldThroughoutFailsOnlyAfterTheRetriesAndTheRunGo
   WriteImage(folder.PathOf(L"a.png"), 40, 40, L"image/png");
   WriteImage(folder.PathOf(L"b.png"), 40, 40, L"image/png");
   // The first file the run meets is the held one, so that it has another to go on with.
-  std::vector<std::wstring> names;
-  for (const std::wstring& path : ListImageFiles(folder.Path()))
-    names.push_back(path.substr(path.rfind(L'\\') + 1));
+  const std::vector<std::wstring> names = FileNamesIn(folder.Path());
   ASSERT_EQ(names.size(), 2u);
   WriteEarlierOutput(names[0]);
   const FileHolder holder(folder.OutputOf(names[0]));

@@ -1,8 +1,9 @@
 #pragma once
 #include <windows.h>
 
-#include <memory>
 #include <string>
+
+#include "imaging/scoped_handle.h"
 
 // hold_file.exe, found beside the test's own executable, holding a file open as another
 // program would (see hold_file_main.cpp). The helper is ended, and its handles are closed,
@@ -23,11 +24,6 @@ class FileHolder {
   bool LetGo(DWORD timeoutMs) const;
 
  private:
-  struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-  };
-  using ScopedHandle = std::unique_ptr<void, HandleCloser>;
-
   void Start(const std::wstring& path, const std::wstring& letGo);
 
   ScopedHandle process_;

@@ -2,16 +2,12 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <stdexcept>
 #include <vector>
 
-namespace {
+#include "imaging/scoped_handle.h"
 
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using ScopedHandle = std::unique_ptr<void, HandleCloser>;
+namespace {
 
 std::wstring OwnFolder()
 {

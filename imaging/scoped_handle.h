@@ -1,0 +1,11 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+
+// Owns a kernel handle (a file, a thread, a process, an event) and closes it on every path.
+// Holds only real handles: CreateFileW's INVALID_HANDLE_VALUE is checked before it is kept.
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using ScopedHandle = std::unique_ptr<void, HandleCloser>;
