@@ -177,7 +177,7 @@ TEST_F(BatchEndToEndTest, ClearLogDuringARunKeepsTheRunsLaterLines)
   ChooseFolder(folder.Path());
 
   App().Click(driver::kStartId);
-  ASSERT_TRUE(driver::WaitUntil([this] { return CountStartingWith(Log(), "✓ ") > 0; },
+  ASSERT_TRUE(App().WaitUntil([this] { return CountStartingWith(Log(), "✓ ") > 0; },
                                 driver::kUiTimeoutMs));
   App().Click(driver::kClearLogId);
   EXPECT_FALSE(App().StartEnabled()) << "the run ended before the log was cleared";
@@ -202,7 +202,7 @@ TEST_F(BatchEndToEndTest, StartPressedTwiceQuicklyStartsOneRun)
       RunLines("目标尺寸: 0 x 100", InListingOrder(folder.Path(), NumberedNames(kImages)));
   // A second run would have begun long before the first one's summary.
   const auto waitForSummary = [this] {
-    const bool ended = driver::WaitUntil(
+    const bool ended = App().WaitUntil(
         [this] {
           return CountStartingWith(Log(), "处理完成! 成功: ") > 0 && App().StartEnabled();
         },
@@ -254,7 +254,7 @@ TEST_F(BatchEndToEndTest, ClosingDuringARunEndsPromptlyAndLeavesOnlyWholeOutputs
     ChooseFolder(folder.Path());
     App().SetSizes(L"2400", L"");
     App().Click(driver::kStartId);
-    ASSERT_TRUE(driver::WaitUntil(inSave, kRunTimeoutMs)) << "no output was being written";
+    ASSERT_TRUE(App().WaitUntil(inSave, kRunTimeoutMs)) << "no output was being written";
     const int position = App().Progress().position;
 
     const auto closing = std::chrono::steady_clock::now();
@@ -284,7 +284,7 @@ TEST_F(BatchEndToEndTest, MoreThan65535FilesGetTheWholeCountAsTheProgressRange)
   ChooseFolder(folder);
   App().Click(driver::kStartId);
   ASSERT_TRUE(App().WaitForLine(L"找到 70000 个图片文件", kRunTimeoutMs));
-  ASSERT_TRUE(driver::WaitUntil([this] { return App().Progress().position >= 1; },
+  ASSERT_TRUE(App().WaitUntil([this] { return App().Progress().position >= 1; },
                                 driver::kUiTimeoutMs));
   const driver::ProgressState progress = App().Progress();
   EXPECT_EQ(progress.low, 0);

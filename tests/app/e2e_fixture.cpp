@@ -80,8 +80,13 @@ void QuillmereTest::Restart()
 
 void QuillmereTest::TearDown()
 {
-  if (!app_ || app_->Process().ExitCode() != STILL_ACTIVE)
+  if (!app_)
     return;
+  const DWORD exitCode = app_->Process().ExitCode();
+  if (exitCode != STILL_ACTIVE) {
+    EXPECT_EQ(exitCode, 0u) << "the program ended, exit code " << driver::HexCode(exitCode);
+    return;
+  }
   EXPECT_TRUE(app_->Close(kExitTimeoutMs)) << "the program did not exit on WM_CLOSE";
   EXPECT_EQ(app_->Process().ExitCode(), 0u);
 }
@@ -113,7 +118,7 @@ bool QuillmereTest::RunBatch(const std::string& lastLine)
 
   // Enabling Start is the run's last act: whenever it reads enabled, the line is there.
   bool enabledEarly = false;
-  const bool ended = driver::WaitUntil(
+  const bool ended = app_->WaitUntil(
       [&] {
         const bool enabled = app_->StartEnabled();
         if (enabled && occurrences() == before)

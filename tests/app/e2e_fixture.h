@@ -56,3 +56,10 @@ class QuillmereTest : public testing::Test {
  private:
   std::unique_ptr<driver::QuillmereSession> app_;
 };
+
+// quillmere_e2e.exe itself stands in for a quillmere.exe that misbehaves, for the driver's
+// own tests, when one of these entries is in its environment (and only in the started
+// program's: the driver is the same program).
+constexpr wchar_t kStandInVariable[] = L"QUILLMERE_E2E_STAND_IN";
+constexpr wchar_t kCrashAtStart[] = L"QUILLMERE_E2E_STAND_IN=crash-at-start";
+constexpr wchar_t kHungWindow[] = L"QUILLMERE_E2E_STAND_IN=hung-window";

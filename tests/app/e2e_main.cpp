@@ -5,16 +5,52 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 #include "e2e_fixture.h"
 #include "support/kit_paths.h"
 #include "ui_driver.h"
+
+namespace {
+
+// A Quillmere window that never answers a message.
+void ShowAHungWindow()
+{
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"Quillmere";
+  RegisterClassW(&windowClass);
+  CreateWindowExW(0, L"Quillmere", L"hung", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                  nullptr, nullptr, windowClass.hInstance, nullptr);
+  Sleep(INFINITE);
+}
+
+// The part this program plays when the driver's own tests start it as a misbehaving
+// quillmere.exe (see kStandInVariable), if any.
+void ActAsStandIn()
+{
+  wchar_t value[32] = {};
+  if (!GetEnvironmentVariableW(kStandInVariable, value, 32))
+    return;
+  const std::wstring entry = std::wstring(kStandInVariable) + L"=" + value;
+  if (entry == kCrashAtStart)
+    RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+  if (entry == kHungWindow)
+    ShowAHungWindow();
+  ExitProcess(2);
+}
+
+}  // namespace
 
 // Usage: quillmere_e2e [path of quillmere.exe] [GoogleTest options]
 // Without a path, the program is the one ProgramPath() finds. A Linux path is taken as
 // drive Z:, as Wine does.
 int wmain(int argc, wchar_t** argv)
 {
+  // No error dialog may wait for a click on an unattended PC; started programs inherit this.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+  ActAsStandIn();
   const auto started = std::chrono::steady_clock::now();
   testing::InitGoogleTest(&argc, argv);
   if (argc > 2) {

@@ -1,8 +1,8 @@
 #include "folder_picker_driver.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
-#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -12,19 +12,8 @@ namespace driver {
 namespace {
 
 constexpr int kTextCapacity = 512;  // UTF-16 units of one item's text
-
-std::vector<std::wstring> SplitPath(const std::wstring& path)
-{
-  std::vector<std::wstring> parts;
-  size_t start = 0;
-  while (start <= path.size()) {
-    const size_t end = std::min(path.find(L'\\', start), path.size());
-    if (end > start)
-      parts.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
-}
+// How long the picker is given to show a selection before it is asked again.
+constexpr DWORD kReselectMs = 1000;
 
 bool SameName(const std::wstring& a, const std::wstring& b)
 {
@@ -55,11 +44,13 @@ class RemoteTree {
   }
 
   HTREEITEM Root() const { return Next(nullptr, TVGN_ROOT); }
+  HTREEITEM Selected() const { return Next(nullptr, TVGN_CARET); }
 
   // The item's children, expanding it first: the picker lists a folder only then.
   std::vector<HTREEITEM> Children(HTREEITEM item) const
   {
-    SendMessageW(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+    Send(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item),
+         "expanding a folder in the picker");
     std::vector<HTREEITEM> children;
     for (HTREEITEM child = Next(item, TVGN_CHILD); child; child = Next(child, TVGN_NEXT))
       children.push_back(child);
@@ -75,7 +66,7 @@ class RemoteTree {
     request.pszText = remoteText;
     request.cchTextMax = kTextCapacity;
     buffer_.Write(0, &request, sizeof(request));
-    if (!SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(buffer_.Address())))
+    if (!buffer_.Send(tree_, TVM_GETITEMW, 0, "reading an item of the picker"))
       throw DriverError("TVM_GETITEMW failed");
 
     TVITEMW answer;
@@ -94,17 +85,19 @@ class RemoteTree {
 
   void Select(HTREEITEM item) const
   {
-    SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-    SendMessageW(tree_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
-    if (Next(nullptr, TVGN_CARET) != item)
+    const char* const doing = "selecting an item of the picker";
+    Send(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item), doing);
+    Send(tree_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item), doing);
+    if (Selected() != item)
       throw DriverError("the picker did not select " + Utf8(Text(item)));
   }
 
  private:
   HTREEITEM Next(HTREEITEM item, UINT relation) const
   {
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageW(tree_, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+    return reinterpret_cast<HTREEITEM>(Send(tree_, TVM_GETNEXTITEM, relation,
+                                            reinterpret_cast<LPARAM>(item),
+                                            "walking the picker's tree"));
   }
 
   HWND tree_;
@@ -156,36 +149,36 @@ RemoteTree TreeOf(HWND picker)
 
 }  // namespace
 
-HWND WaitForFolderPicker(HWND owner, DWORD timeoutMs)
+HWND FindFolderPicker(HWND owner)
 {
-  return WaitForOwnedWindow(owner, L"#32770", timeoutMs);
+  return FindOwnedWindow(owner, L"#32770");
 }
 
-void SelectFolderInPicker(HWND picker, const std::wstring& folder, DWORD timeoutMs)
+bool SelectFolderInPicker(HWND picker, const std::wstring& folder, DWORD timeoutMs)
 {
   const RemoteTree tree = TreeOf(picker);
-  const std::vector<std::wstring> parts = SplitPath(folder);
-  if (parts.empty())
-    throw DriverError("empty folder path");
-  HTREEITEM item = FindDrivesPlace(tree, parts[0], timeoutMs);
-  for (size_t level = 0; level < parts.size(); ++level) {
-    const std::wstring& name = parts[level];
-    const ItemTest matches = [&](HTREEITEM child) {
-      const std::wstring text = tree.Text(child);
-      return level == 0 ? IsDriveText(text, name) : SameName(text, name);
-    };
-    item = WaitForChild(tree, item, matches, timeoutMs);
-    if (!item)
-      throw DriverError("no folder " + Utf8(name) + " in the folder picker on the way to " +
-                        Utf8(folder));
-  }
-  tree.Select(item);
+  const std::wstring name = folder.substr(folder.find_last_of(L'\\') + 1);
+  const size_t pathSize = (folder.size() + 1) * sizeof(wchar_t);
+  RemoteBuffer path(ProcessOf(picker), pathSize);
+  path.Write(0, folder.c_str(), pathSize);
+  // A picker still filling its tree may pass over the request: it is made again until the
+  // folder shows selected.
+  const auto folderSelected = [&] {
+    const HTREEITEM selected = tree.Selected();
+    return selected && SameName(tree.Text(selected), name);
+  };
+  return WaitUntil(
+      [&] {
+        path.Send(picker, BFFM_SETSELECTIONW, TRUE, "selecting a folder in the picker");
+        return WaitUntil(folderSelected, kReselectMs);
+      },
+      timeoutMs);
 }
 
-void SelectComputerInPicker(HWND picker, DWORD timeoutMs)
+void SelectComputerInPicker(HWND picker, const std::wstring& drive, DWORD timeoutMs)
 {
   const RemoteTree tree = TreeOf(picker);
-  tree.Select(FindDrivesPlace(tree, L"C:", timeoutMs));
+  tree.Select(FindDrivesPlace(tree, drive, timeoutMs));
 }
 
 bool ClosePicker(HWND picker, int buttonId, DWORD timeoutMs)

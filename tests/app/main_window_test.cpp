@@ -68,7 +68,7 @@ DWORD AddedExStyle(const ExpectedControl& control)
 
 int ItemHeightOf(HWND listBox)
 {
-  return static_cast<int>(SendMessageW(listBox, LB_GETITEMHEIGHT, 0, 0));
+  return static_cast<int>(driver::Send(listBox, LB_GETITEMHEIGHT, 0, 0, "reading a line's height"));
 }
 
 struct ListBoxMetrics {
@@ -165,6 +165,6 @@ TEST_F(MainWindowTest, LogKeepsItsNewestLineInView)
   ASSERT_EQ(count, 4 + kPresses);
 
   EXPECT_NE(StyleOf(log) & WS_VSCROLL, 0u) << "the overflowing log shows no scroll bar";
-  EXPECT_GT(SendMessageW(log, LB_GETTOPINDEX, 0, 0), 0);
+  EXPECT_GT(driver::Send(log, LB_GETTOPINDEX, 0, 0, "reading the log's top line"), 0);
   EXPECT_TRUE(NewestLineInView(log));
 }

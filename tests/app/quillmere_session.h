@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,9 @@ constexpr DWORD kUiTimeoutMs = 10000;
 
 class QuillmereSession {
  public:
-  // Starts the program and waits for its main window. Throws DriverError.
-  explicit QuillmereSession(const std::wstring& exePath);
+  // Starts the program and waits for its main window. environmentEntry ("NAME=value"), if
+  // any, is added to the program's environment. Throws DriverError.
+  explicit QuillmereSession(const std::wstring& exePath, const std::wstring& environmentEntry = {});
 
   DrivenProcess& Process() { return process_; }
   HWND Window() const { return window_; }
@@ -38,17 +40,21 @@ class QuillmereSession {
   // Clicks a button and returns once its command has been carried out. Not for the
   // Select-folder button: its picker would hold the driver until closed.
   void Click(int id);
-  // Opens the picker, walks it to folder and presses OK. Throws DriverError.
+  // Opens the picker, selects folder and presses OK. Throws DriverError.
   void ChooseFolder(const std::wstring& folder);
-  // Opens the picker, walks it to folder and presses Cancel. Throws DriverError.
+  // Opens the picker, selects folder and presses Cancel. Throws DriverError.
   void CancelFolderChoice(const std::wstring& folder);
-  // Opens the picker, selects the computer, a place with no file-system path, and presses
-  // OK. Throws DriverError.
-  void ChooseComputer();
+  // Opens the picker, selects the computer that holds drive, a place with no file-system
+  // path, and presses OK; cancels the picker if it stays open. Returns whether OK was
+  // disabled there. Throws DriverError.
+  bool ChooseComputer(const std::wstring& drive);
 
   // Returns once the program's UI thread is back in its message loop: whatever the last
   // command does on that thread is done.
   void Sync() const;
+  // Polls condition until it holds (true) or timeoutMs passes (false). The program's end
+  // ends the wait at once, with a DriverError that gives its exit code.
+  bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) const;
   bool WaitForLine(const std::wstring& line, DWORD timeoutMs) const;
   // Waits for a batch run to end: it enables Start as its last act.
   bool WaitForRunEnd(DWORD timeoutMs) const;
@@ -57,6 +63,9 @@ class QuillmereSession {
 
  private:
   HWND OpenPicker();
+  // Opens the picker and selects folder in it. Throws DriverError.
+  HWND OpenPickerAt(const std::wstring& folder);
+  void ClosePickerOrThrow(HWND picker, int buttonId);
 
   DrivenProcess process_;
   HWND window_ = nullptr;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cwchar>
 #include <utility>
 
 namespace driver {
@@ -36,14 +38,9 @@ BOOL CALLBACK MatchTopLevel(HWND window, LPARAM context)
   return FALSE;
 }
 
-HWND WaitForTopLevel(WindowSearch search, DWORD timeoutMs)
+HWND FindTopLevel(WindowSearch search)
 {
-  WaitUntil(
-      [&search] {
-        EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-      },
-      timeoutMs);
+  EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -59,6 +56,25 @@ BOOL CALLBACK MatchDescendant(HWND window, LPARAM context)
 std::string LastErrorText(const char* what)
 {
   return std::string(what) + " failed, error " + std::to_string(GetLastError());
+}
+
+std::string FileNameOf(const std::wstring& path)
+{
+  return Utf8(path.substr(path.find_last_of(L"\\/") + 1));
+}
+
+// The calling process's environment with entry added, as CreateProcessW takes it.
+std::wstring EnvironmentWith(const std::wstring& entry)
+{
+  std::wstring block;
+  const LPWCH strings = GetEnvironmentStringsW();
+  if (!strings)
+    throw DriverError(LastErrorText("GetEnvironmentStringsW"));
+  for (const wchar_t* variable = strings; *variable; variable += std::wcslen(variable) + 1)
+    block.append(variable).push_back(L'\0');
+  FreeEnvironmentStringsW(strings);
+  block.append(entry).push_back(L'\0');
+  return block;
 }
 
 }  // namespace
@@ -88,12 +104,36 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
   }
 }
 
-DrivenProcess::DrivenProcess(const std::wstring& exePath)
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const char* doing)
+{
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                          &answer))
+    return static_cast<LRESULT>(answer);
+  const DWORD error = GetLastError();
+  if (!IsWindow(window))
+    throw DriverError(std::string("the window was gone while ") + doing);
+  throw DriverError(std::string("no answer from the window within ") +
+                    std::to_string(kAnswerTimeoutMs / 1000) + " s while " + doing +
+                    (error == ERROR_TIMEOUT ? "" : ", error " + std::to_string(error)));
+}
+
+std::string HexCode(DWORD code)
+{
+  char text[16];
+  std::snprintf(text, sizeof(text), "0x%08lX", static_cast<unsigned long>(code));
+  return text;
+}
+
+DrivenProcess::DrivenProcess(const std::wstring& exePath, const std::wstring& environmentEntry)
+    : name_(FileNameOf(exePath))
 {
   std::wstring commandLine = L"\"" + exePath + L"\"";
+  std::wstring environment = environmentEntry.empty() ? L"" : EnvironmentWith(environmentEntry);
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                      CREATE_UNICODE_ENVIRONMENT, environment.empty() ? nullptr : &environment[0],
                       nullptr, &startup, &info_))
     throw DriverError(LastErrorText("CreateProcessW") + " for " + Utf8(exePath));
   CloseHandle(info_.hThread);
@@ -121,14 +161,27 @@ DWORD DrivenProcess::ExitCode() const
   return code;
 }
 
-HWND WaitForProcessWindow(DWORD processId, const wchar_t* windowClass, DWORD timeoutMs)
+bool DrivenProcess::WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) const
 {
-  return WaitForTopLevel({processId, nullptr, windowClass, nullptr}, timeoutMs);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if (condition())
+      return true;
+    if (std::chrono::steady_clock::now() >= deadline)
+      return false;
+    if (WaitForExit(kPollIntervalMs))
+      throw DriverError(name_ + " ended, exit code " + HexCode(ExitCode()));
+  }
 }
 
-HWND WaitForOwnedWindow(HWND owner, const wchar_t* windowClass, DWORD timeoutMs)
+HWND FindProcessWindow(DWORD processId, const wchar_t* windowClass)
 {
-  return WaitForTopLevel({0, owner, windowClass, nullptr}, timeoutMs);
+  return FindTopLevel({processId, nullptr, windowClass, nullptr});
+}
+
+HWND FindOwnedWindow(HWND owner, const wchar_t* windowClass)
+{
+  return FindTopLevel({0, owner, windowClass, nullptr});
 }
 
 std::wstring ClassOf(HWND window)
@@ -140,10 +193,10 @@ std::wstring ClassOf(HWND window)
 
 std::wstring TextOf(HWND window)
 {
-  const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  const LRESULT length = Send(window, WM_GETTEXTLENGTH, 0, 0, "reading a window's text");
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT copied =
-      SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+  const LRESULT copied = Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                              "reading a window's text");
   text.resize(static_cast<size_t>(copied));
   return text;
 }
@@ -183,12 +236,13 @@ HWND FindDescendant(HWND ancestor, const wchar_t* windowClass)
 
 std::optional<std::wstring> ListBoxLine(HWND listBox, LRESULT index)
 {
-  const LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  const char* const doing = "reading a line of a list box";
+  const LRESULT length = Send(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0, doing);
   if (length == LB_ERR)
     return std::nullopt;
   std::wstring line(std::max(static_cast<size_t>(length) + 1, kMinLineBuffer), L'\0');
-  const LRESULT copied = SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(index),
-                                      reinterpret_cast<LPARAM>(&line[0]));
+  const LRESULT copied = Send(listBox, LB_GETTEXT, static_cast<WPARAM>(index),
+                              reinterpret_cast<LPARAM>(&line[0]), doing);
   if (copied == LB_ERR)
     return std::nullopt;
   line.resize(static_cast<size_t>(copied));
@@ -198,7 +252,7 @@ std::optional<std::wstring> ListBoxLine(HWND listBox, LRESULT index)
 std::vector<std::wstring> ListBoxLines(HWND listBox)
 {
   std::vector<std::wstring> lines;
-  const LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
+  const LRESULT count = Send(listBox, LB_GETCOUNT, 0, 0, "counting the lines of a list box");
   for (LRESULT index = 0; index < count; ++index) {
     std::optional<std::wstring> line = ListBoxLine(listBox, index);
     if (!line)
@@ -210,9 +264,10 @@ std::vector<std::wstring> ListBoxLines(HWND listBox)
 
 bool NewestLineInView(HWND listBox)
 {
-  const LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
-  const LRESULT top = SendMessageW(listBox, LB_GETTOPINDEX, 0, 0);
-  const LRESULT itemHeight = SendMessageW(listBox, LB_GETITEMHEIGHT, 0, 0);
+  const char* const doing = "reading which lines of a list box are in view";
+  const LRESULT count = Send(listBox, LB_GETCOUNT, 0, 0, doing);
+  const LRESULT top = Send(listBox, LB_GETTOPINDEX, 0, 0, doing);
+  const LRESULT itemHeight = Send(listBox, LB_GETITEMHEIGHT, 0, 0, doing);
   RECT client;
   if (count == LB_ERR || top == LB_ERR || itemHeight <= 0 || !GetClientRect(listBox, &client))
     return false;
@@ -221,10 +276,11 @@ bool NewestLineInView(HWND listBox)
 
 ProgressState ProgressOf(HWND progressBar)
 {
+  const char* const doing = "reading the progress bar";
   ProgressState state;
-  state.low = static_cast<int>(SendMessageW(progressBar, PBM_GETRANGE, TRUE, 0));
-  state.high = static_cast<int>(SendMessageW(progressBar, PBM_GETRANGE, FALSE, 0));
-  state.position = static_cast<int>(SendMessageW(progressBar, PBM_GETPOS, 0, 0));
+  state.low = static_cast<int>(Send(progressBar, PBM_GETRANGE, TRUE, 0, doing));
+  state.high = static_cast<int>(Send(progressBar, PBM_GETRANGE, FALSE, 0, doing));
+  state.position = static_cast<int>(Send(progressBar, PBM_GETPOS, 0, 0, doing));
   return state;
 }
 
@@ -245,7 +301,8 @@ RemoteBuffer::RemoteBuffer(DWORD processId, size_t size) : size_(size)
 
 RemoteBuffer::~RemoteBuffer()
 {
-  VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  if (!abandoned_)
+    VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
   CloseHandle(process_);
 }
 
@@ -268,6 +325,16 @@ void RemoteBuffer::ReadAt(const void* remoteAddress, void* data, size_t size) co
 {
   if (!ReadProcessMemory(process_, remoteAddress, data, size, nullptr))
     throw DriverError(LastErrorText("ReadProcessMemory"));
+}
+
+LRESULT RemoteBuffer::Send(HWND window, UINT message, WPARAM wParam, const char* doing)
+{
+  try {
+    return driver::Send(window, message, wParam, reinterpret_cast<LPARAM>(address_), doing);
+  } catch (const DriverError&) {
+    abandoned_ = true;
+    throw;
+  }
 }
 
 }  // namespace driver

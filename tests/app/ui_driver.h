@@ -28,11 +28,23 @@ bool RunningUnderWine();
 // Polls condition every few milliseconds until it holds (true) or timeoutMs passes (false).
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
+// How long a window of another process may take to answer one message.
+constexpr UINT kAnswerTimeoutMs = 10000;
+
+// Sends a message and returns the window's answer. A window that gives none within
+// kAnswerTimeoutMs, is hung, or is gone throws DriverError, which names what was being
+// done (doing: "reading the log", say).
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const char* doing);
+
+// An exit code as Windows writes it: 0xC0000005 for an access violation.
+std::string HexCode(DWORD code);
+
 // A program started by the driver. Still running when the object goes, it is ended,
 // unless Detach() was called.
 class DrivenProcess {
  public:
-  explicit DrivenProcess(const std::wstring& exePath);
+  // environmentEntry ("NAME=value"), if any, is added to the program's environment only.
+  explicit DrivenProcess(const std::wstring& exePath, const std::wstring& environmentEntry = {});
   ~DrivenProcess();
   DrivenProcess(const DrivenProcess&) = delete;
   DrivenProcess& operator=(const DrivenProcess&) = delete;
@@ -41,18 +53,22 @@ class DrivenProcess {
   bool WaitForExit(DWORD timeoutMs) const;
   DWORD ExitCode() const;  // STILL_ACTIVE while running
   void Detach() { detached_ = true; }
+  // WaitUntil, except that the program's end ends the wait at once, with a DriverError
+  // that gives its exit code.
+  bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) const;
 
  private:
+  std::string name_;
   PROCESS_INFORMATION info_ = {};
   bool detached_ = false;
 };
 
-// The visible top-level window of windowClass that belongs to processId, or null once
-// timeoutMs has passed. The class alone is not enough: other processes may have one.
-HWND WaitForProcessWindow(DWORD processId, const wchar_t* windowClass, DWORD timeoutMs);
+// The visible top-level window of windowClass that belongs to processId, or null. The
+// class alone is not enough: other processes may have one.
+HWND FindProcessWindow(DWORD processId, const wchar_t* windowClass);
 
 // The visible top-level window of windowClass owned by owner (a dialog), or null.
-HWND WaitForOwnedWindow(HWND owner, const wchar_t* windowClass, DWORD timeoutMs);
+HWND FindOwnedWindow(HWND owner, const wchar_t* windowClass);
 
 std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window);
@@ -94,11 +110,15 @@ class RemoteBuffer {
   void Read(size_t offset, void* data, size_t size) const;
   // Reads from any address of the other process.
   void ReadAt(const void* remoteAddress, void* data, size_t size) const;
+  // Sends a message that points into the buffer. After a message that got no answer the
+  // buffer is never freed: the other process may still write into it.
+  LRESULT Send(HWND window, UINT message, WPARAM wParam, const char* doing);
 
  private:
   HANDLE process_ = nullptr;
   BYTE* address_ = nullptr;
   size_t size_ = 0;
+  bool abandoned_ = false;
 };
 
 }  // namespace driver
