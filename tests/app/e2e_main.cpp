@@ -9,6 +9,7 @@
 
 #include "e2e_fixture.h"
 #include "support/kit_paths.h"
+#include "support/kit_test_run.h"
 #include "ui_driver.h"
 
 namespace {
@@ -66,7 +67,7 @@ int wmain(int argc, wchar_t** argv)
     std::fprintf(stderr, "GDI+ did not start\n");
     return 1;
   }
-  const int result = RUN_ALL_TESTS();
+  const int result = RunKitTests();
   Gdiplus::GdiplusShutdown(token);
 
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;

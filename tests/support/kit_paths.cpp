@@ -9,7 +9,7 @@
 
 namespace {
 
-std::wstring OwnFolder()
+std::wstring OwnPath()
 {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
@@ -17,12 +17,16 @@ std::wstring OwnFolder()
         GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0)
       throw std::runtime_error("GetModuleFileNameW failed");
-    if (length < buffer.size()) {
-      const std::wstring path(buffer.data(), length);
-      return path.substr(0, path.find_last_of(L'\\'));
-    }
+    if (length < buffer.size())
+      return std::wstring(buffer.data(), length);
     buffer.resize(buffer.size() * 2);
   }
+}
+
+std::wstring OwnFolder()
+{
+  const std::wstring path = OwnPath();
+  return path.substr(0, path.find_last_of(L'\\'));
 }
 
 std::wstring Environment(const wchar_t* variable)
@@ -106,4 +110,16 @@ std::wstring WorkFolder()
   // Usually there already; if it cannot be made, the first scratch folder in it says where.
   CreateDirectoryW(folder.c_str(), nullptr);
   return SpelledAsOnDisk(folder);
+}
+
+std::wstring OwnFileName()
+{
+  const std::wstring path = OwnPath();
+  return path.substr(path.find_last_of(L'\\') + 1);
+}
+
+std::wstring ResultsFilePath()
+{
+  const std::wstring name = OwnFileName();
+  return WorkFolder() + L"\\" + name.substr(0, name.find_last_of(L'.')) + L"-results.txt";
 }

@@ -17,3 +17,7 @@ std::wstring HelperProgramPath(const wchar_t* name);
 // executable; created if missing. Spelled as the file system spells it, since the tests
 // compare it with the paths the folder picker gives back.
 std::wstring WorkFolder();
+// This test program's own file name, such as quillmere_e2e.exe.
+std::wstring OwnFileName();
+// Where this test program keeps its results: "<its name>-results.txt" in WorkFolder().
+std::wstring ResultsFilePath();
