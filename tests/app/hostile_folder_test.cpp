@@ -157,8 +157,9 @@ TEST_F(HostileFolderTest, BrokenStrangeAndOversizedFilesEachGetOneLine)
                            "  spaced  name .bmp", "two.png.jpg", "UPPER.PNG", "hidden.png",
                            "readonly.jpg"})
     EXPECT_TRUE(succeeded.count(name)) << name << " should have been resized";
-  for (const char* name : {"zero.jpg", "zero.png", "random.png", "random.jpg", "random.webp",
-                           "header-only.png"})
+  // A file cut short, even to its header, may decode as far as it goes: then it is held
+  // to its size like any success.
+  for (const char* name : {"zero.jpg", "zero.png", "random.png", "random.jpg", "random.webp"})
     EXPECT_FALSE(succeeded.count(name)) << name << " cannot be a real image";
   for (const CraftedFile& file : crafted) {
     EXPECT_FALSE(succeeded.count(file.name)) << file.name << " claims a size it cannot have";
