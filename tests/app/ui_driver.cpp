@@ -86,12 +86,6 @@ std::wstring WindowsPath(const std::wstring& path)
   return windowsPath;
 }
 
-bool RunningUnderWine()
-{
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

@@ -23,8 +23,6 @@ class DriverError : public std::runtime_error {
 // A Linux path as Wine sees it ("/x/y" is "Z:\x\y"); any other path with backslashes.
 std::wstring WindowsPath(const std::wstring& path);
 
-bool RunningUnderWine();
-
 // Polls condition every few milliseconds until it holds (true) or timeoutMs passes (false).
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
