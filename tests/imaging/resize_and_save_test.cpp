@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "imaging/encoder_lookup.h"
@@ -118,8 +119,7 @@ TEST_F(ResizeAndSaveTest, FailsWithoutOutputOnInputsThatDoNotDecode)
 TEST_F(ResizeAndSaveTest, FailsWithoutOutputWhenTheProportionalSideCannotBeMade)
 {
   EXPECT_FALSE(ResizeNew(L"needle.png", 1, 65535, 40000, 0));
-  EXPECT_FALSE(FileExists(folder.OutputOf(L"needle.png")));
-  EXPECT_FALSE(FileExists(folder.OutputOf(L"needle.png.partial")));
+  EXPECT_EQ(folder.OutputNames(), std::set<std::wstring>());
 }
 
 TEST_F(ResizeAndSaveTest, FailsWhenTheOutputCannotBeWritten)
@@ -137,7 +137,7 @@ TEST_F(ResizeAndSaveTest, AFailedSaveKeepsTheEarlierOutputWhole)
   // has been created.
   EXPECT_FALSE(ResizeAndSave(folder.PathOf(L"kept.jpg"), folder.OutputOf(L"kept.jpg"), 70000, 1));
   EXPECT_EQ(ReadBytes(folder.OutputOf(L"kept.jpg")), earlier);
-  EXPECT_FALSE(FileExists(folder.OutputOf(L"kept.jpg.partial")));
+  EXPECT_EQ(folder.OutputNames(), std::set<std::wstring>{L"kept.jpg"});
 }
 
 TEST(EncoderLookup, MapsExtensionsInAnyAsciiCaseAndDefaultsToPng)
