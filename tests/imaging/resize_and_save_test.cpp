@@ -94,6 +94,19 @@ TEST_F(ResizeAndSaveTest, SavesAgainOverAnEarlierOutput)
   ExpectOutput(L"again.png", 20, 20, "png");
 }
 
+// An output's name can be another's plus a suffix, as for the inputs photo.png and
+// photo.png.partial: writing one must not touch the other.
+TEST_F(ResizeAndSaveTest, AnOutputNamedAsAnotherPlusASuffixKeepsItsOwnImage)
+{
+  WriteImage(folder.PathOf(L"photo.png"), 80, 80, L"image/png");
+  ASSERT_TRUE(
+      ResizeAndSave(folder.PathOf(L"photo.png"), folder.OutputOf(L"photo.png.partial"), 30, 0));
+  ASSERT_TRUE(ResizeAndSave(folder.PathOf(L"photo.png"), folder.OutputOf(L"photo.png"), 20, 0));
+  ExpectOutput(L"photo.png.partial", 30, 30, "png");
+  ExpectOutput(L"photo.png", 20, 20, "png");
+  EXPECT_EQ(folder.OutputNames(), (std::set<std::wstring>{L"photo.png", L"photo.png.partial"}));
+}
+
 TEST_F(ResizeAndSaveTest, FailsWithoutOutputOnInputsThatDoNotDecode)
 {
   const struct {
