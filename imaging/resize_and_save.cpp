@@ -33,14 +33,22 @@ std::unique_ptr<Bitmap> Redraw(Bitmap& source, SIZE target)
 
 // Writes image beside outputPath and moves it over that name only once complete: a save
 // that fails part-way (a canvas too large to encode, a full disk) then leaves neither a
-// truncated file nor a damaged output of an earlier run.
+// truncated file nor a damaged output of an earlier run. The file written is one that
+// GetTempFileNameW has just created, qmXXXX.tmp: no other file can have its name, and
+// neither can any output, since outputs take the names of images.
 bool SaveReplacing(Bitmap& image, const std::wstring& outputPath, const CLSID& encoder)
 {
-  const std::wstring partialPath = outputPath + L".partial";
-  if (image.Save(partialPath.c_str(), &encoder, nullptr) == Ok &&
-      MoveOverWithRetry(partialPath, outputPath))
+  // GetTempFileNameW takes folders of up to MAX_PATH - 14 characters; Wine's copies a
+  // longer one into the MAX_PATH buffer unchecked.
+  const std::wstring outputFolder = outputPath.substr(0, outputPath.rfind(L'\\'));
+  wchar_t temporaryPath[MAX_PATH];
+  if (outputFolder.size() > MAX_PATH - 14 ||
+      !GetTempFileNameW(outputFolder.c_str(), L"qm", 0, temporaryPath))
+    return false;
+  if (image.Save(temporaryPath, &encoder, nullptr) == Ok &&
+      MoveOverWithRetry(temporaryPath, outputPath))
     return true;
-  DeleteWithRetry(partialPath);
+  DeleteWithRetry(temporaryPath);
   return false;
 }
 

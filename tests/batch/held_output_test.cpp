@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,10 +64,10 @@ TEST_F(HeldOutputTest, AnOutputLetGoSoonAfterIsReplacedOnALaterTry)
 
   TimedRunMs();
   EXPECT_EQ(window.LogLines(), RunLog({"✓ a.png"}, 1));
-  EXPECT_TRUE(holder.LetGo(kLetGoTimeoutMs)) << "the helper never saw the .partial file";
+  EXPECT_TRUE(holder.LetGo(kLetGoTimeoutMs)) << "the helper never saw the temporary file";
   const DecodedImage output = DecodeImage(folder.OutputOf(L"a.png"));
   EXPECT_TRUE(output.decoded && output.width == 20 && output.height == 20);
-  EXPECT_FALSE(FileExists(folder.OutputOf(L"a.png.partial")));
+  EXPECT_EQ(folder.OutputNames(), std::set<std::wstring>{L"a.png"});
 }
 
 TEST_F(HeldOutputTest, AnOutputHeldThroughoutFailsOnlyAfterTheRetriesAndTheRunGoesOn)
@@ -85,8 +86,8 @@ TEST_F(HeldOutputTest, AnOutputHeldThroughoutFailsOnlyAfterTheRetriesAndTheRunGo
             RunLog({"✗ " + Utf8(names[0]) + " 处理失败", "✓ " + Utf8(names[1])}, 1));
   EXPECT_GE(elapsedMs, kHeldFileRetryMs);
   EXPECT_EQ(ReadBytes(folder.OutputOf(names[0])), kEarlierOutput);
-  EXPECT_FALSE(FileExists(folder.OutputOf(names[0] + L".partial")));
   EXPECT_TRUE(DecodeImage(folder.OutputOf(names[1])).decoded);
+  EXPECT_EQ(folder.OutputNames(), std::set<std::wstring>(names.begin(), names.end()));
 }
 
 TEST_F(HeldOutputTest, AReadOnlyOutputFailsAtOnceAndStaysAsItWas)
@@ -102,7 +103,7 @@ TEST_F(HeldOutputTest, AReadOnlyOutputFailsAtOnceAndStaysAsItWas)
   EXPECT_EQ(ReadBytes(output), kEarlierOutput);
   EXPECT_EQ(GetFileAttributesW(output.c_str()) & FILE_ATTRIBUTE_READONLY,
             static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-  EXPECT_FALSE(FileExists(output + L".partial"));
+  EXPECT_EQ(folder.OutputNames(), std::set<std::wstring>{L"a.png"});
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "imaging/encoder_lookup.h"
@@ -93,6 +94,19 @@ TEST_F(ResizeAndSaveTest, SavesAgainOverAnEarlierOutput)
   ExpectOutput(L"again.png", 20, 20, "png");
 }
 
+// An output's name can be another's plus a suffix, as for the inputs photo.png and
+// photo.png.partial: writing one must not touch the other.
+TEST_F(ResizeAndSaveTest, AnOutputNamedAsAnotherPlusASuffixKeepsItsOwnImage)
+{
+  WriteImage(folder.PathOf(L"photo.png"), 80, 80, L"image/png");
+  ASSERT_TRUE(
+      ResizeAndSave(folder.PathOf(L"photo.png"), folder.OutputOf(L"photo.png.partial"), 30, 0));
+  ASSERT_TRUE(ResizeAndSave(folder.PathOf(L"photo.png"), folder.OutputOf(L"photo.png"), 20, 0));
+  ExpectOutput(L"photo.png.partial", 30, 30, "png");
+  ExpectOutput(L"photo.png", 20, 20, "png");
+  EXPECT_EQ(folder.OutputNames(), (std::set<std::wstring>{L"photo.png", L"photo.png.partial"}));
+}
+
 TEST_F(ResizeAndSaveTest, FailsWithoutOutputOnInputsThatDoNotDecode)
 {
   const struct {
@@ -118,8 +132,7 @@ TEST_F(ResizeAndSaveTest, FailsWithoutOutputOnInputsThatDoNotDecode)
 TEST_F(ResizeAndSaveTest, FailsWithoutOutputWhenTheProportionalSideCannotBeMade)
 {
   EXPECT_FALSE(ResizeNew(L"needle.png", 1, 65535, 40000, 0));
-  EXPECT_FALSE(FileExists(folder.OutputOf(L"needle.png")));
-  EXPECT_FALSE(FileExists(folder.OutputOf(L"needle.png.partial")));
+  EXPECT_EQ(folder.OutputNames(), std::set<std::wstring>());
 }
 
 TEST_F(ResizeAndSaveTest, FailsWhenTheOutputCannotBeWritten)
@@ -137,7 +150,7 @@ TEST_F(ResizeAndSaveTest, AFailedSaveKeepsTheEarlierOutputWhole)
   // has been created.
   EXPECT_FALSE(ResizeAndSave(folder.PathOf(L"kept.jpg"), folder.OutputOf(L"kept.jpg"), 70000, 1));
   EXPECT_EQ(ReadBytes(folder.OutputOf(L"kept.jpg")), earlier);
-  EXPECT_FALSE(FileExists(folder.OutputOf(L"kept.jpg.partial")));
+  EXPECT_EQ(folder.OutputNames(), std::set<std::wstring>{L"kept.jpg"});
 }
 
 TEST(EncoderLookup, MapsExtensionsInAnyAsciiCaseAndDefaultsToPng)

@@ -12,7 +12,9 @@ class FileHolder {
  public:
   // Holds path until the object goes out of scope.
   explicit FileHolder(const std::wstring& path);
-  // Lets go of path letGoMs after path + ".partial" appears.
+  // Lets go of path letGoMs after a file named qm*.tmp, as the program names the
+  // temporary files it saves into, appears in path's folder. A save waiting for the hold
+  // keeps its temporary file there while it waits, so the helper cannot miss it.
   FileHolder(const std::wstring& path, DWORD letGoMs);
   ~FileHolder();
   FileHolder(const FileHolder&) = delete;

@@ -3,12 +3,26 @@
 // Holds PATH open the way a virus scanner, the search indexer or a sync client does:
 // readable by others, but without delete sharing, so that no move can replace it. Sets
 // the named event READY-EVENT once it holds the file. With LET-GO-MS, lets go that many
-// milliseconds after PATH.partial appears and exits with 0; without, holds until it is
-// ended.
+// milliseconds after a temporary file of Quillmere's (qm*.tmp) appears in PATH's folder
+// and exits with 0; without, holds until it is ended.
 #include <windows.h>
 
 #include <cwchar>
 #include <string>
+
+namespace {
+
+bool AnyFileMatches(const std::wstring& pattern)
+{
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileW(pattern.c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE)
+    return false;
+  FindClose(find);
+  return true;
+}
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
@@ -24,8 +38,9 @@ int wmain(int argc, wchar_t** argv)
   if (argc == 3)
     Sleep(INFINITE);
 
-  const std::wstring partial = std::wstring(argv[1]) + L".partial";
-  while (GetFileAttributesW(partial.c_str()) == INVALID_FILE_ATTRIBUTES)
+  const std::wstring held = argv[1];
+  const std::wstring temporaryFiles = held.substr(0, held.rfind(L'\\') + 1) + L"qm*.tmp";
+  while (!AnyFileMatches(temporaryFiles))
     Sleep(1);
   Sleep(static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
   CloseHandle(file);

@@ -45,6 +45,12 @@ TempFolder::~TempFolder()
   RemoveTree(path_);
 }
 
+std::set<std::wstring> TempFolder::OutputNames() const
+{
+  const std::vector<std::wstring> names = FileNamesIn(path_ + L"\\datas");
+  return std::set<std::wstring>(names.begin(), names.end());
+}
+
 void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -1,4 +1,5 @@
 #pragma once
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ class TempFolder {
   const std::wstring& Path() const { return path_; }
   std::wstring PathOf(const std::wstring& name) const { return path_ + L"\\" + name; }
   std::wstring OutputOf(const std::wstring& name) const { return path_ + L"\\datas\\" + name; }
+  // The names of the files in datas, to compare with the outputs a test expects: a
+  // temporary file left behind there is one name too many.
+  std::set<std::wstring> OutputNames() const;
 
  private:
   std::wstring path_;
