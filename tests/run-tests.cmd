@@ -1,8 +1,8 @@
 @echo off
 rem Runs every test program of the Quillmere test kit, from the folder the kit was unpacked
-rem in, each with its own GoogleTest output; then one line per program, the verdict
-rem "run-tests: N passed, N failed", and where each program wrote its results, a line per
-rem test. Exits with 1 if any program failed, and with 2, saying why on its last line, if
+rem in, each with its own GoogleTest output; then where each program wrote its results, a
+rem line per test, one line per program, and the verdict "run-tests: N passed, N failed"
+rem as the last line. Exits with 1 if any program failed, and with 2, saying why on its last line, if
 rem the kit cannot run where it is. The tests make their scratch folders in "work" beside
 rem this file, or in the folder that QUILLMERE_WORK names.
 rem Usage: run-tests.cmd [/nopause]
@@ -30,13 +30,13 @@ set count=0
 for %%p in (%test_programs%) do call :run %%p
 
 echo.
-for /l %%i in (1,1,%count%) do call echo run-tests: %%result_%%i%%
-echo run-tests: %passed% passed, %failed% failed
 set "work=%QUILLMERE_WORK%"
 if not defined work set "work=%kit%work"
 for %%w in ("%work%") do for %%p in (%test_programs%) do (
   echo run-tests: results of %%p, a line per test: %%~fw\%%~np-results.txt
 )
+for /l %%i in (1,1,%count%) do call echo run-tests: %%result_%%i%%
+echo run-tests: %passed% passed, %failed% failed
 call :end_pause
 if %failed% neq 0 exit /b 1
 exit /b 0

@@ -39,11 +39,12 @@ class HostileFolderTest : public QuillmereTest {
  protected:
   // Runs a batch at height 100 over the folder and checks what must hold for any input:
   // one line per listed file, a summary that counts the successes, every success a
-  // decodable image of the right size, every input unchanged. Keeps the names that
-  // succeeded in succeeded.
+  // decodable image of the right size and nothing else new in datas, every input
+  // unchanged. Keeps the names that succeeded in succeeded.
   void RunAndCheck(const std::vector<std::wstring>& listed)
   {
     const std::map<std::wstring, InputSnapshot> before = Snapshot(folder.Path());
+    const std::set<std::wstring> earlierOutputs = folder.OutputNames();
     ChooseFolder(folder.Path());
     const std::string summaryPrefix = "处理完成! 成功: ";
     App().Click(driver::kStartId);
@@ -77,6 +78,13 @@ class HostileFolderTest : public QuillmereTest {
     EXPECT_EQ(run.back(), summaryPrefix + std::to_string(succeeded.size()) + "/" +
                               std::to_string(listed.size()));
 
+    std::set<std::string> outputs = succeeded;
+    for (const std::wstring& name : earlierOutputs)
+      outputs.insert(Utf8(name));
+    std::set<std::string> inDatas;
+    for (const std::wstring& name : folder.OutputNames())
+      inDatas.insert(Utf8(name));
+    EXPECT_EQ(inDatas, outputs) << "datas holds other files than the outputs";
     for (const std::wstring& name : listed) {
       if (succeeded.count(Utf8(name)))
         ExpectResizedCopy(name);
