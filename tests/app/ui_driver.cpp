@@ -53,6 +53,21 @@ BOOL CALLBACK MatchDescendant(HWND window, LPARAM context)
   return FALSE;
 }
 
+// Checks condition until it holds (true) or timeoutMs passes (false), calling pause between
+// checks.
+bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs,
+               const std::function<void()>& pause)
+{
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if (condition())
+      return true;
+    if (std::chrono::steady_clock::now() >= deadline)
+      return false;
+    pause();
+  }
+}
+
 std::string LastErrorText(const char* what)
 {
   return std::string(what) + " failed, error " + std::to_string(GetLastError());
@@ -88,14 +103,7 @@ std::wstring WindowsPath(const std::wstring& path)
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    if (condition())
-      return true;
-    if (std::chrono::steady_clock::now() >= deadline)
-      return false;
-    Sleep(kPollIntervalMs);
-  }
+  return PollUntil(condition, timeoutMs, [] { Sleep(kPollIntervalMs); });
 }
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const char* doing)
@@ -157,15 +165,10 @@ DWORD DrivenProcess::ExitCode() const
 
 bool DrivenProcess::WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) const
 {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    if (condition())
-      return true;
-    if (std::chrono::steady_clock::now() >= deadline)
-      return false;
+  return PollUntil(condition, timeoutMs, [this] {
     if (WaitForExit(kPollIntervalMs))
       throw DriverError(name_ + " ended, exit code " + HexCode(ExitCode()));
-  }
+  });
 }
 
 HWND FindProcessWindow(DWORD processId, const wchar_t* windowClass)
