@@ -12,7 +12,7 @@
 #include "app/progress_bar.h"
 #include "app/worker_messages.h"
 #include "batch/batch_run.h"
-#include "imaging/scoped_handle.h"
+#include "common/scoped_handle.h"
 
 namespace {
 

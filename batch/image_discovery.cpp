@@ -2,16 +2,11 @@
 
 #include <windows.h>
 
-#include <memory>
 
+#include "common/scoped_handle.h"
 #include "imaging/ascii_case.h"
 
 namespace {
-
-struct FindCloser {
-  void operator()(HANDLE find) const { FindClose(find); }
-};
-using ScopedFindHandle = std::unique_ptr<void, FindCloser>;
 
 // The test is a search anywhere in the name, not of its ending: a.png.bak and
 // my.gifts.txt qualify, scan.tif does not.

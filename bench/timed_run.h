@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "imaging/scoped_handle.h"
+#include "common/scoped_handle.h"
 #include "quillmere_session.h"
 
 // Steps of a driven run; each throws driver::DriverError when the program fails them.

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "imaging/scoped_handle.h"
+#include "common/scoped_handle.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/scoped_handle.h"
 #include "e2e_fixture.h"
 #include "support/kit_paths.h"
 #include "support/kit_test_run.h"
@@ -70,7 +71,7 @@ void KeepEmptyFiles(const std::wstring& folder, const std::vector<std::wstring>&
     const HANDLE file = CreateFileW((folder + L"\\" + name).c_str(), GENERIC_READ, 0, nullptr,
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << Utf8(name) << ": error " << GetLastError();
-    CloseHandle(file);
+    const ScopedHandle made(file);
   }
   ASSERT_NO_FATAL_FAILURE(WriteBytes(marker, ""));
 }

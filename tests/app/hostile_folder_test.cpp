@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/scoped_handle.h"
 #include "e2e_fixture.h"
 #include "support/crafted_images.h"
 #include "support/kit_paths.h"
@@ -221,12 +222,13 @@ TEST_F(HostileFolderTest, AnOutputHeldOpenByAnotherProgramFailsAloneAndKeepsItsB
   WriteImage(folder.PathOf(L"c.png"), 40, 40, L"image/png");
   MakeFolder(folder.PathOf(L"datas"));
   WriteBytes(folder.OutputOf(L"held.png"), "an earlier output");
-  const HANDLE held = CreateFileW(folder.OutputOf(L"held.png").c_str(), GENERIC_READ, 0, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-
-  RunAndCheck({L"a.png", L"held.png", L"c.png"});
-  CloseHandle(held);
+  const HANDLE opened = CreateFileW(folder.OutputOf(L"held.png").c_str(), GENERIC_READ, 0,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(opened, INVALID_HANDLE_VALUE);
+  {
+    const ScopedHandle held(opened);
+    RunAndCheck({L"a.png", L"held.png", L"c.png"});
+  }
   ASSERT_FALSE(HasFatalFailure());
 
   EXPECT_EQ(succeeded, (std::set<std::string>{"a.png", "c.png"}));

@@ -134,31 +134,33 @@ DrivenProcess::DrivenProcess(const std::wstring& exePath, const std::wstring& en
   std::wstring environment = environmentEntry.empty() ? L"" : EnvironmentWith(environmentEntry);
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started = {};
   if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
                       CREATE_UNICODE_ENVIRONMENT, environment.empty() ? nullptr : &environment[0],
-                      nullptr, &startup, &info_))
+                      nullptr, &startup, &started))
     throw DriverError(LastErrorText("CreateProcessW") + " for " + Utf8(exePath));
-  CloseHandle(info_.hThread);
+  const ScopedHandle thread(started.hThread);
+  process_.reset(started.hProcess);
+  id_ = started.dwProcessId;
 }
 
 DrivenProcess::~DrivenProcess()
 {
   if (!detached_ && ExitCode() == STILL_ACTIVE) {
-    TerminateProcess(info_.hProcess, 1);
-    WaitForSingleObject(info_.hProcess, 5000);
+    TerminateProcess(process_.get(), 1);
+    WaitForSingleObject(process_.get(), 5000);
   }
-  CloseHandle(info_.hProcess);
 }
 
 bool DrivenProcess::WaitForExit(DWORD timeoutMs) const
 {
-  return WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+  return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 DWORD DrivenProcess::ExitCode() const
 {
   DWORD code = 0;
-  if (!GetExitCodeProcess(info_.hProcess, &code))
+  if (!GetExitCodeProcess(process_.get(), &code))
     throw DriverError(LastErrorText("GetExitCodeProcess"));
   return code;
 }
@@ -281,33 +283,30 @@ ProgressState ProgressOf(HWND progressBar)
   return state;
 }
 
-RemoteBuffer::RemoteBuffer(DWORD processId, size_t size) : size_(size)
+RemoteBuffer::RemoteBuffer(DWORD processId, size_t size)
+    : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                           processId)),
+      size_(size)
 {
-  process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                         processId);
   if (!process_)
     throw DriverError(LastErrorText("OpenProcess"));
   address_ = static_cast<BYTE*>(
-      VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-  if (!address_) {
-    const std::string failure = LastErrorText("VirtualAllocEx");
-    CloseHandle(process_);
-    throw DriverError(failure);
-  }
+      VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (!address_)
+    throw DriverError(LastErrorText("VirtualAllocEx"));
 }
 
 RemoteBuffer::~RemoteBuffer()
 {
   if (!abandoned_)
-    VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-  CloseHandle(process_);
+    VirtualFreeEx(process_.get(), address_, 0, MEM_RELEASE);
 }
 
 void RemoteBuffer::Write(size_t offset, const void* data, size_t size)
 {
   if (offset + size > size_)
     throw DriverError("RemoteBuffer::Write past the end");
-  if (!WriteProcessMemory(process_, address_ + offset, data, size, nullptr))
+  if (!WriteProcessMemory(process_.get(), address_ + offset, data, size, nullptr))
     throw DriverError(LastErrorText("WriteProcessMemory"));
 }
 
@@ -320,7 +319,7 @@ void RemoteBuffer::Read(size_t offset, void* data, size_t size) const
 
 void RemoteBuffer::ReadAt(const void* remoteAddress, void* data, size_t size) const
 {
-  if (!ReadProcessMemory(process_, remoteAddress, data, size, nullptr))
+  if (!ReadProcessMemory(process_.get(), remoteAddress, data, size, nullptr))
     throw DriverError(LastErrorText("ReadProcessMemory"));
 }
 

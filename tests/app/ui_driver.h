@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/scoped_handle.h"
 #include "support/utf8.h"
 
 // Works another process's windows from outside, the way a user or an accessibility tool
@@ -47,7 +48,7 @@ class DrivenProcess {
   DrivenProcess(const DrivenProcess&) = delete;
   DrivenProcess& operator=(const DrivenProcess&) = delete;
 
-  DWORD Id() const { return info_.dwProcessId; }
+  DWORD Id() const { return id_; }
   bool WaitForExit(DWORD timeoutMs) const;
   DWORD ExitCode() const;  // STILL_ACTIVE while running
   void Detach() { detached_ = true; }
@@ -57,7 +58,8 @@ class DrivenProcess {
 
  private:
   std::string name_;
-  PROCESS_INFORMATION info_ = {};
+  ScopedHandle process_;
+  DWORD id_ = 0;
   bool detached_ = false;
 };
 
@@ -113,7 +115,7 @@ class RemoteBuffer {
   LRESULT Send(HWND window, UINT message, WPARAM wParam, const char* doing);
 
  private:
-  HANDLE process_ = nullptr;
+  ScopedHandle process_;
   BYTE* address_ = nullptr;
   size_t size_ = 0;
   bool abandoned_ = false;

@@ -61,7 +61,7 @@ void FileHolder::Start(const std::wstring& path, const std::wstring& letGo)
     ADD_FAILURE() << "cannot start " << Utf8(helper) << ": error " << GetLastError();
     return;
   }
-  CloseHandle(started.hThread);
+  const ScopedHandle thread(started.hThread);
   process_.reset(started.hProcess);
 
   // The helper either holds the file and says so, or ends.

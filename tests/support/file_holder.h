@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "imaging/scoped_handle.h"
+#include "common/scoped_handle.h"
 
 // hold_file.exe, found beside the test's own executable, holding a file open as another
 // program would (see hold_file_main.cpp). The helper is ended, and its handles are closed,

@@ -10,16 +10,15 @@
 #include <cwchar>
 #include <string>
 
+#include "common/scoped_handle.h"
+
 namespace {
 
 bool AnyFileMatches(const std::wstring& pattern)
 {
   WIN32_FIND_DATAW entry;
   const HANDLE find = FindFirstFileW(pattern.c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE)
-    return false;
-  FindClose(find);
-  return true;
+  return find != INVALID_HANDLE_VALUE && ScopedFindHandle(find);
 }
 
 }  // namespace
@@ -28,12 +27,13 @@ int wmain(int argc, wchar_t** argv)
 {
   if (argc != 3 && argc != 4)
     return 2;
-  const HANDLE file = CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
+  const HANDLE opened = CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE)
     return 3;
-  const HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]);
-  if (!ready || !SetEvent(ready))
+  const ScopedHandle file(opened);
+  const ScopedHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]));
+  if (!ready || !SetEvent(ready.get()))
     return 4;
   if (argc == 3)
     Sleep(INFINITE);
@@ -43,6 +43,5 @@ int wmain(int argc, wchar_t** argv)
   while (!AnyFileMatches(temporaryFiles))
     Sleep(1);
   Sleep(static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
-  CloseHandle(file);
   return 0;
 }

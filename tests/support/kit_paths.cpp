@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "imaging/scoped_handle.h"
+#include "common/scoped_handle.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/scoped_handle.h"
 #include "support/kit_paths.h"
 
 namespace {
@@ -11,8 +12,9 @@ namespace {
 void RemoveTree(const std::wstring& folder)
 {
   WIN32_FIND_DATAW entry;
-  const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
+  const HANDLE first = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+  if (first != INVALID_HANDLE_VALUE) {
+    const ScopedFindHandle find(first);
     do {
       const std::wstring name = entry.cFileName;
       if (name == L"." || name == L"..")
@@ -23,8 +25,7 @@ void RemoveTree(const std::wstring& folder)
         RemoveTree(path);
       else
         DeleteFileW(path.c_str());
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &entry));
   }
   RemoveDirectoryW(folder.c_str());
 }
@@ -53,27 +54,29 @@ std::set<std::wstring> TempFolder::OutputNames() const
 
 void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << Utf8(path);
+  const HANDLE opened = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(opened, INVALID_HANDLE_VALUE) << Utf8(path);
+  const ScopedHandle file(opened);
   DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  ASSERT_TRUE(ok && written == bytes.size()) << Utf8(path);
+  ASSERT_TRUE(WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                        nullptr) &&
+              written == bytes.size())
+      << Utf8(path);
 }
 
 std::string ReadBytes(const std::wstring& path)
 {
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
+  const HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE)
     return std::string();
+  const ScopedHandle file(opened);
   std::string bytes;
   char buffer[65536];
   DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+  while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
     bytes.append(buffer, read);
-  CloseHandle(file);
   return bytes;
 }
 
@@ -81,14 +84,14 @@ std::vector<std::wstring> FileNamesIn(const std::wstring& folder)
 {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW entry;
-  const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE)
+  const HANDLE first = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+  if (first == INVALID_HANDLE_VALUE)
     return names;
+  const ScopedFindHandle find(first);
   do {
     if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
       names.push_back(entry.cFileName);
-  } while (FindNextFileW(find, &entry));
-  FindClose(find);
+  } while (FindNextFileW(find.get(), &entry));
   return names;
 }
 

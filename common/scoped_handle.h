@@ -9,3 +9,9 @@ struct HandleCloser {
   void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
 using ScopedHandle = std::unique_ptr<void, HandleCloser>;
+
+// Owns a folder listing from FindFirstFileW, checked the same way, and ends it on every path.
+struct FindCloser {
+  void operator()(HANDLE find) const { FindClose(find); }
+};
+using ScopedFindHandle = std::unique_ptr<void, FindCloser>;
