@@ -1,23 +1,18 @@
-#include "timed_run.h"
+#include "process_counts.h"
 
-#include <windows.h>
-#include <commctrl.h>
 #include <psapi.h>
 #include <winternl.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <string>
 #include <utility>
 #include <vector>
 
+#include "common/scoped_handle.h"
+#include "ui_driver.h"
 
 namespace {
 
-// Far beyond any answer worth waiting for; a sample this slow counts as a timeout.
-constexpr UINT kAnswerTimeoutMs = 5000;
-constexpr int kEarlySampleFiles = 10;
 constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 constexpr SYSTEM_INFORMATION_CLASS kSystemExtendedHandleInformation =
     static_cast<SYSTEM_INFORMATION_CLASS>(64);
@@ -37,8 +32,7 @@ struct HandleEntry {  // SYSTEM_HANDLE_TABLE_ENTRY_INFO_EX
 // byte 12 has bit 7 set for a stock object and byte 14, the type, is 0 when free.
 constexpr size_t kGdiEntrySize = 24, kGdiEntryFlags = 12, kGdiEntryType = 14;
 
-// Wine 8 answers GetGuiResources and GetProcessHandleCount with 0, so the objects are
-// counted by stand-ins. The process's entries in the system handle list:
+// The process's entries in the system handle list.
 long CountKernelHandles(DWORD processId)
 {
   std::vector<BYTE> buffer(1 << 20);
@@ -89,6 +83,8 @@ long CountWindows(DWORD processId)
   return windows.second;
 }
 
+}  // namespace
+
 void PrintSample(const std::string& label, int run, long long filesDone, DWORD processId)
 {
   const ScopedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
@@ -101,47 +97,4 @@ void PrintSample(const std::string& label, int run, long long filesDone, DWORD p
               memory.PagefileUsage / 1024, CountKernelHandles(processId),
               CountGdiTableEntries(process.get()), CountWindows(processId));
   std::fflush(stdout);
-}
-
-// In the first run the counters are also sampled once the progress passes the first
-// files: position p means that the p-th file is being worked on, so p - 1 are done.
-int PolledRun(driver::QuillmereSession& app, int run)
-{
-  const HWND progress = app.Control(driver::kProgressId);
-  bool earlySampled = run != 1;
-  std::string answers;
-  const TimedRunResult result = RunBatch(app, [&] {
-    DWORD_PTR ignored = 0;
-    const auto sent = std::chrono::steady_clock::now();
-    const bool answered = SendMessageTimeoutW(app.Window(), WM_NULL, 0, 0, SMTO_NORMAL,
-                                              kAnswerTimeoutMs, &ignored) != 0;
-    const std::chrono::duration<double, std::milli> delay = std::chrono::steady_clock::now() - sent;
-    // Read only after the timed answer, so that it does not load the window being timed.
-    const int position = static_cast<int>(SendMessageW(progress, PBM_GETPOS, 0, 0));
-    answers += (answers.empty() ? "" : ",") +
-               std::to_string(answered ? delay.count() : kAnswerTimeoutMs + 1.0) + "@" +
-               std::to_string(position);
-    if (!earlySampled && position > kEarlySampleFiles) {
-      PrintSample("after_" + std::to_string(kEarlySampleFiles) + "_files", run,
-                  kEarlySampleFiles, app.Process().Id());
-      earlySampled = true;
-    }
-  });
-  std::printf("run run=%d ms=%.1f files=%d succeeded=%d ui_cpu_ms=%.1f worker_cpu_ms=%.1f\n",
-              run, result.milliseconds, result.files, result.succeeded, result.uiThreadCpuMs,
-              result.runThreadsCpuMs);
-  std::printf("answers run=%d files=%d ms_at_file=%s\n", run, result.files, answers.c_str());
-  return result.files;
-}
-
-}  // namespace
-
-void RunSoak(driver::QuillmereSession& app, int runs)
-{
-  PrintSample("idle", 0, 0, app.Process().Id());
-  long long filesDone = 0;
-  for (int run = 1; run <= runs; ++run) {
-    filesDone += PolledRun(app, run);
-    PrintSample("after_run_" + std::to_string(run), run, filesDone, app.Process().Id());
-  }
 }
