@@ -154,7 +154,7 @@ def overhead(results, out):
           ["---", R, R, "---", "---", R, R, R])
     names = ["the bare GDI+ loop (pairs)", "+ the 10 ms pause as Wine sleeps it (in-process)",
              "+ the worker's CPU beyond the loop's: `ListImageFiles`, the header check, the "
-             "encoder lookup per file, the `.partial` file (pairs)",
+             "encoder lookup per file, the temporary file and its move (pairs)",
              "+ the window's answers to the worker's `AppendLog` and `SetProgress` (in-process)",
              "+ the rest: waiting for a core or the wineserver; the run's start and end",
              "**= the program in its window (pairs)**",
