@@ -18,7 +18,10 @@ bool AnyFileMatches(const std::wstring& pattern)
 {
   WIN32_FIND_DATAW entry;
   const HANDLE find = FindFirstFileW(pattern.c_str(), &entry);
-  return find != INVALID_HANDLE_VALUE && ScopedFindHandle(find);
+  if (find == INVALID_HANDLE_VALUE)
+    return false;
+  const ScopedFindHandle listing(find);
+  return true;
 }
 
 }  // namespace

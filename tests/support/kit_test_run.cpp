@@ -26,8 +26,9 @@ std::atomic<int> g_outsideTheLimit{0};
 std::atomic<long long> g_notCountedMs{0};
 
 // The test being run, for the line that says where the limit stopped the run.
+constexpr char kBetweenTests[] = "(between tests)";
 std::mutex g_currentTestLock;
-std::string g_currentTest = "(between tests)";
+std::string g_currentTest = kBetweenTests;
 
 void SetCurrentTest(const std::string& name)
 {
@@ -102,7 +103,7 @@ class ResultsRecorder : public testing::EmptyTestEventListener {
     const char* verdict = result.Skipped() ? "SKIPPED" : result.Failed() ? "FAILED " : "PASSED ";
     results_.WriteLine(std::string(verdict) + " " + FullName(test) + " (" +
                        std::to_string(result.elapsed_time()) + " ms)");
-    SetCurrentTest("(between tests)");
+    SetCurrentTest(kBetweenTests);
   }
 
   void OnTestProgramEnd(const testing::UnitTest& run) override
