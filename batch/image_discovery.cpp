@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-
 #include "common/scoped_handle.h"
 #include "imaging/ascii_case.h"
 

@@ -22,8 +22,8 @@
 #include "app/progress_bar.h"
 #include "app/session_guards.h"
 #include "batch/image_discovery.h"
-#include "imaging/encoder_lookup.h"
 #include "common/scoped_handle.h"
+#include "imaging/encoder_lookup.h"
 #include "imaging/target_size.h"
 #include "process_counts.h"
 #include "quillmere_session.h"
@@ -118,8 +118,8 @@ Run RunBareLoop(const std::wstring& inputFolder, const std::wstring& outputFolde
   const std::vector<std::wstring> paths = ListImageFiles(inputFolder);
   std::map<std::wstring, CLSID> encoders;
   for (const std::wstring& path : paths) {
-    if (FindEncoderForMimeType(EncoderMimeTypeForPath(path), &encoders[EncoderMimeTypeForPath(path)]) < 0)
-      encoders.erase(EncoderMimeTypeForPath(path));
+    if (CLSID encoder; FindEncoderForMimeType(EncoderMimeTypeForPath(path), &encoder) >= 0)
+      encoders[EncoderMimeTypeForPath(path)] = encoder;
   }
 
   Run result{static_cast<int>(paths.size())};
