@@ -3,7 +3,7 @@
 
 #include "app/globals.h"
 #include "app/main_window.h"
-#include "app/session_guards.h"
+#include "common/session_guards.h"
 
 namespace {
 

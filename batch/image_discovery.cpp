@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "common/scoped_handle.h"
-#include "imaging/ascii_case.h"
+#include "common/ascii_case.h"
 
 namespace {
 

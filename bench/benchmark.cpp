@@ -20,7 +20,7 @@
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "app/progress_bar.h"
-#include "app/session_guards.h"
+#include "common/session_guards.h"
 #include "batch/image_discovery.h"
 #include "common/scoped_handle.h"
 #include "imaging/encoder_lookup.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#include "imaging/ascii_case.h"
+#include "common/ascii_case.h"
 
 const wchar_t* EncoderMimeTypeForPath(const std::wstring& path)
 {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/session_guards.h"
+#include "common/session_guards.h"
 #include "support/kit_test_run.h"
 
 // Every test runs with GDI+ up and the progress-bar class registered, as in the program.
