@@ -9,8 +9,7 @@
 #include "app/control_ids.h"
 #include "app/folder_picker.h"
 #include "app/globals.h"
-#include "app/progress_bar.h"
-#include "app/worker_messages.h"
+#include "app/run_report_handler.h"
 #include "batch/batch_run.h"
 #include "common/scoped_handle.h"
 
@@ -154,6 +153,8 @@ HWND CreateMainWindow(HINSTANCE instance, DWORD style)
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
   windowClass.lpszClassName = kWindowClass;
   RegisterClassW(&windowClass);
+  if (!RegisterRunReportMessage())
+    return nullptr;
 
   return CreateWindowExW(0, kWindowClass, L"图片批量处理工具", style, CW_USEDEFAULT,
                          CW_USEDEFAULT, 580, 450, nullptr, nullptr, instance, nullptr);
@@ -166,6 +167,8 @@ bool WaitForBatchRunToStop(DWORD timeoutMs)
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+  if (IsRunReportMessage(message))
+    return OnRunReportMessage(window, message, wParam, lParam);
   switch (message) {
     case WM_CREATE:
       return OnCreate(window);
@@ -174,12 +177,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_DESTROY:
       OnDestroy();
-      return 0;
-    case kAppendLogMessage:
-      OnAppendLogMessage(lParam);
-      return 0;
-    case kSetProgressMessage:
-      OnSetProgressMessage(wParam);
       return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);

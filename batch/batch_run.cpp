@@ -1,15 +1,12 @@
 #include "batch/batch_run.h"
 
-#include <commctrl.h>
-
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/activity_log.h"
 #include "app/control_ids.h"
 #include "app/globals.h"
-#include "app/progress_bar.h"
+#include "app/run_report.h"
 #include "batch/image_discovery.h"
 #include "batch/size_text.h"
 #include "imaging/resize_and_save.h"
@@ -40,6 +37,11 @@ bool EnsureDirectory(const std::wstring& folder)
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+void Log(const std::wstring& line)
+{
+  SendRunReport({line.c_str()});
+}
+
 std::wstring FileName(const std::wstring& path)
 {
   return path.substr(path.rfind(L'\\') + 1);
@@ -50,28 +52,30 @@ void RunBatch(const std::wstring& folder)
   const int width = ReadSizeBox(g_widthEdit);
   const int height = ReadSizeBox(g_heightEdit);
   if (width <= 0 && height <= 0) {
-    AppendLog(L"错误：请至少指定宽度或高度之一");
+    Log(L"错误：请至少指定宽度或高度之一");
     return;
   }
 
   const std::wstring outputFolder = folder + L"\\datas";
   if (!EnsureDirectory(outputFolder)) {
-    AppendLog(L"错误：无法创建输出目录");
+    Log(L"错误：无法创建输出目录");
     return;
   }
 
   const std::vector<std::wstring> files = ListImageFiles(folder);
   if (files.empty()) {
-    AppendLog(L"错误：目录中没有找到图片文件");
+    Log(L"错误：目录中没有找到图片文件");
     return;
   }
   const int count = static_cast<int>(files.size());
 
-  AppendLog(L"开始处理图片...");
-  AppendLog(L"目标尺寸: " + std::to_wstring(width) + L" x " + std::to_wstring(height));
-  AppendLog(L"找到 " + std::to_wstring(count) + L" 个图片文件");
-  SendMessageW(g_progressBar, PBM_SETRANGE32, 0, count);
-  SetProgress(0);
+  Log(L"开始处理图片...");
+  Log(L"目标尺寸: " + std::to_wstring(width) + L" x " + std::to_wstring(height));
+  Log(L"找到 " + std::to_wstring(count) + L" 个图片文件");
+  RunReport start;
+  start.progressRange = count;
+  start.progressPosition = 1;
+  SendRunReport(start);
 
   int succeeded = 0;
   for (int index = 0; index < count; ++index) {
@@ -79,17 +83,20 @@ void RunBatch(const std::wstring& folder)
     // the program waits for that before it ends.
     if (!IsWindow(g_mainWindow))
       return;
-    SetProgress(index + 1);
     const std::wstring name = FileName(files[index]);
-    if (ResizeAndSave(files[index], outputFolder + L"\\" + name, width, height)) {
+    const bool saved = ResizeAndSave(files[index], outputFolder + L"\\" + name, width, height);
+    if (saved)
       ++succeeded;
-      AppendLog(L"✓ " + name);
-    } else {
-      AppendLog(L"✗ " + name + L" 处理失败");
-    }
+    const std::wstring line = saved ? L"✓ " + name : L"✗ " + name + L" 处理失败";
+    // The file's line and the bar's step for the next file travel together, so each file
+    // costs one round trip to the window.
+    RunReport done;
+    done.line = line.c_str();
+    done.progressPosition = index + 1 < count ? index + 2 : 0;
+    SendRunReport(done);
     Sleep(kPauseAfterFileMs);
   }
-  AppendLog(L"处理完成! 成功: " + std::to_wstring(succeeded) + L"/" + std::to_wstring(count));
+  Log(L"处理完成! 成功: " + std::to_wstring(succeeded) + L"/" + std::to_wstring(count));
 }
 
 }  // namespace

@@ -48,9 +48,10 @@ TEST_F(BatchWorkerTest, ReportsEachFileInListOrderAndTheSummary)
   expected.push_back("处理完成! 成功: 2/3");
   EXPECT_EQ(window.LogLines(), expected);
 
-  EXPECT_EQ(window.ProgressLow(), 0);
-  EXPECT_EQ(window.ProgressHigh(), 3);
-  EXPECT_EQ(window.ProgressPosition(), 3);
+  const driver::ProgressState progress = window.Progress();
+  EXPECT_EQ(progress.low, 0);
+  EXPECT_EQ(progress.high, 3);
+  EXPECT_EQ(progress.position, 3);
   EXPECT_TRUE(window.StartEnabled());
 
   const DecodedImage first = DecodeImage(folder.OutputOf(L"first.png"));
@@ -72,8 +73,8 @@ TEST_F(BatchWorkerTest, WithoutASizeOnlyTheErrorIsLogged)
     EXPECT_EQ(window.LogLines(), Lines{"错误：请至少指定宽度或高度之一"});
     EXPECT_TRUE(window.StartEnabled());
     EXPECT_FALSE(IsFolder(folder.PathOf(L"datas")));
-    EXPECT_EQ(window.ProgressHigh(), 100);  // the control's own range: untouched
-    EXPECT_EQ(window.ProgressPosition(), 0);
+    EXPECT_EQ(window.Progress().high, 100);  // the control's own range: untouched
+    EXPECT_EQ(window.Progress().position, 0);
     SendMessageW(g_logList, LB_RESETCONTENT, 0, 0);
   }
 }
@@ -90,8 +91,8 @@ TEST_F(BatchWorkerTest, AnOutputFolderThatCannotBeCreatedEndsTheRun)
     window.RunBatch(run);
     EXPECT_EQ(window.LogLines(), Lines{"错误：无法创建输出目录"});
     EXPECT_TRUE(window.StartEnabled());
-    EXPECT_EQ(window.ProgressHigh(), 100);  // the control's own range: untouched
-    EXPECT_EQ(window.ProgressPosition(), 0);
+    EXPECT_EQ(window.Progress().high, 100);  // the control's own range: untouched
+    EXPECT_EQ(window.Progress().position, 0);
     SendMessageW(g_logList, LB_RESETCONTENT, 0, 0);
   }
   EXPECT_EQ(ReadBytes(folder.PathOf(L"datas")), "not a folder");
@@ -106,7 +107,7 @@ TEST_F(BatchWorkerTest, AFolderWithoutImagesKeepsItsNewOutputFolder)
   EXPECT_EQ(window.LogLines(), Lines{"错误：目录中没有找到图片文件"});
   EXPECT_TRUE(IsFolder(folder.PathOf(L"datas")));
   EXPECT_TRUE(window.StartEnabled());
-  EXPECT_EQ(window.ProgressPosition(), 0);
+  EXPECT_EQ(window.Progress().position, 0);
 }
 
 TEST_F(BatchWorkerTest, ASecondRunSavesEveryOutputAgain)
