@@ -10,9 +10,6 @@
 
 namespace {
 
-// Named so that no other program would register the same message.
-constexpr wchar_t kRunReportMessageName[] = L"Quillmere.RunReport.{8E1C3B52-5A0F-4E8B-9D6A-3F7C2B1E4A90}";
-
 // Registered once, before the main window exists; read-only afterwards.
 UINT g_runReportMessage = 0;
 // The report a run is sending, published just before the message goes: any program may

@@ -5,6 +5,10 @@
 
 // The main window's side of SendRunReport, all on the window's thread.
 
+// The name of the program's own message for reports: no other program would register it.
+constexpr wchar_t kRunReportMessageName[] =
+    L"Quillmere.RunReport.{8E1C3B52-5A0F-4E8B-9D6A-3F7C2B1E4A90}";
+
 // Registers the program's own message for reports, once, before the main window is
 // created. False when the window system refuses it.
 bool RegisterRunReportMessage();
