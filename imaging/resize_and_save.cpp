@@ -8,6 +8,7 @@
 
 #include "imaging/encoder_lookup.h"
 #include "imaging/image_header.h"
+#include "imaging/redraw.h"
 #include "imaging/replace_file.h"
 #include "imaging/target_size.h"
 
@@ -15,21 +16,6 @@ namespace {
 
 using Gdiplus::Bitmap;
 using Gdiplus::Ok;
-
-// Draws the whole of source onto a new 32-bit ARGB canvas of the target size with
-// high-quality bicubic resampling. Returns null when the draw fails.
-std::unique_ptr<Bitmap> Redraw(Bitmap& source, SIZE target)
-{
-  auto canvas = std::make_unique<Bitmap>(target.cx, target.cy, PixelFormat32bppARGB);
-  Gdiplus::Graphics surface(canvas.get());
-  surface.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-  surface.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
-  // A canvas too large to allocate leaves the surface without a target: the draw
-  // reports that, so it is the one status that decides.
-  if (surface.DrawImage(&source, 0, 0, target.cx, target.cy) != Ok)
-    return nullptr;
-  return canvas;
-}
 
 // Writes image beside outputPath and moves it over that name only once complete: a save
 // that fails part-way (a canvas too large to encode, a full disk) then leaves neither a
