@@ -10,6 +10,7 @@
 #include <cwchar>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -19,11 +20,13 @@
 #include "app/activity_log.h"
 #include "app/globals.h"
 #include "app/main_window.h"
-#include "app/progress_bar.h"
-#include "common/session_guards.h"
+#include "app/run_report.h"
+#include "app/run_report_handler.h"
 #include "batch/image_discovery.h"
 #include "common/scoped_handle.h"
+#include "common/session_guards.h"
 #include "imaging/encoder_lookup.h"
+#include "imaging/redraw.h"
 #include "imaging/target_size.h"
 #include "process_counts.h"
 #include "quillmere_session.h"
@@ -40,9 +43,13 @@
 //   batch EXE FOLDER WIDTH HEIGHT  one run, untimed
 //   first-line EXE FOLDER  Start click to the first line, and the count line
 //   discovery FOLDER REPEATS  ListImageFiles, the first time and the median of the repeats
-//   window SAMPLES  a file's two window operations and the pause after it, on the program's
-//       main window shown in this process, from a second thread 50 ms apart as a run makes
-//       them (back to back, each would wait for the last one's drawing)
+//   drawing FOLDER FLOOR WIDTH HEIGHT ROUNDS  the bare loop on a second thread beside the
+//       program's main window shown in this process, in rounds of three legs, their order
+//       turning: the window idle; fed one report per file, as a run feeds it; fed while
+//       hidden, so that nothing is drawn
+//   window SAMPLES  a file's report and the pause after it, on the program's main window
+//       shown in this process, from a second thread 50 ms apart as a run makes them (back
+//       to back, each would wait for the last one's drawing)
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -87,15 +94,8 @@ bool ResizeOne(const std::wstring& input, const std::wstring& output, int width,
   SIZE target;
   if (!TargetSize(source.GetWidth(), source.GetHeight(), width, height, &target))
     return false;
-  Gdiplus::Bitmap canvas(target.cx, target.cy, PixelFormat32bppARGB);
-  {
-    Gdiplus::Graphics surface(&canvas);
-    surface.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-    surface.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
-    if (surface.DrawImage(&source, 0, 0, target.cx, target.cy) != Gdiplus::Ok)
-      return false;
-  }
-  return canvas.Save(output.c_str(), &encoder, nullptr) == Gdiplus::Ok;
+  const std::unique_ptr<Gdiplus::Bitmap> canvas = Redraw(source, target);
+  return canvas && canvas->Save(output.c_str(), &encoder, nullptr) == Gdiplus::Ok;
 }
 
 // A run of the program or of the bare loop.
@@ -110,9 +110,11 @@ struct Run {
 // The floor of the program's design: every image file of inputFolder decoded, drawn at
 // high-quality bicubic onto a 32-bit ARGB canvas and saved into outputFolder, and nothing
 // else: the encoders looked up once, no header check, log, progress or pause. Needs GDI+.
-// The times are of the loop alone, without listing the folder.
+// The times are of the loop alone, without listing the folder. afterFile, if given, is
+// called after each file with its index and name.
 Run RunBareLoop(const std::wstring& inputFolder, const std::wstring& outputFolder, int width,
-                int height)
+                int height,
+                const std::function<void(int, const std::wstring&)>& afterFile = nullptr)
 {
   CreateDirectoryW(outputFolder.c_str(), nullptr);
   const std::vector<std::wstring> paths = ListImageFiles(inputFolder);
@@ -125,12 +127,15 @@ Run RunBareLoop(const std::wstring& inputFolder, const std::wstring& outputFolde
   Run result{static_cast<int>(paths.size())};
   const double cpuBefore = ThreadCpuMs(GetCurrentThread());
   const auto started = Clock::now();
-  for (const std::wstring& path : paths) {
+  for (int index = 0; index < result.files; ++index) {
+    const std::wstring& path = paths[index];
+    const std::wstring name = path.substr(path.rfind(L'\\') + 1);
     const auto encoder = encoders.find(EncoderMimeTypeForPath(path));
     if (encoder != encoders.end() &&
-        ResizeOne(path, outputFolder + path.substr(path.rfind(L'\\')), width, height,
-                  encoder->second))
+        ResizeOne(path, outputFolder + L"\\" + name, width, height, encoder->second))
       ++result.succeeded;
+    if (afterFile)
+      afterFile(index, name);
   }
   result.milliseconds = MillisecondsSince(started);
   result.cpuMs = ThreadCpuMs(GetCurrentThread()) - cpuBefore;
@@ -305,22 +310,111 @@ int TimeDiscovery(const std::wstring& folder, int repeats)
   return count > 0 ? 0 : 1;
 }
 
-// The second thread times while this one pumps the window's messages, as the program's
-// window thread does during a run.
-int TimeWindowOperations(int samples)
+// The program's main window, shown, in this process, as the program makes it. Null, with a
+// message, when it cannot be made.
+HWND ShowMainWindow()
 {
   INITCOMMONCONTROLSEX commonControls = {sizeof(commonControls), ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&commonControls);
   g_mainWindow = CreateMainWindow(GetModuleHandleW(nullptr), WS_OVERLAPPEDWINDOW | WS_VISIBLE);
-  if (!g_mainWindow) {
+  if (!g_mainWindow)
     std::fprintf(stderr, "benchmark: the main window was not created\n");
-    return 1;
+  return g_mainWindow;
+}
+
+// Runs work on a second thread while this one handles the window's messages, as the
+// program's window thread does during a run.
+void RunBesideTheWindow(const std::function<void()>& work)
+{
+  const ScopedHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::thread worker([&] {
+    work();
+    SetEvent(done.get());
+  });
+  const HANDLE handles[] = {done.get()};
+  for (;;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    if (MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0)
+      break;
   }
-  SendMessageW(g_progressBar, PBM_SETRANGE32, 0, samples);
-  std::thread worker([samples] {
+  worker.join();
+}
+
+// What a run reports when a file is done: its line, and the bar's step for the next file.
+void ReportFileDone(int index, const std::wstring& name, int files)
+{
+  const std::wstring line = L"✓ " + name;
+  RunReport done;
+  done.line = line.c_str();
+  done.progressPosition = index + 1 < files ? index + 2 : 0;
+  SendRunReport(done);
+}
+
+int TimeDrawing(const std::wstring& folder, const std::wstring& floorFolder, int width,
+                int height, int rounds)
+{
+  const GdiplusSession gdiplus;
+  if (!ShowMainWindow())
+    return 1;
+  const size_t files = ListImageFiles(folder).size();
+  const char* const legs[] = {"idle", "fed", "undrawn"};
+  const auto runLeg = [&](const std::string& leg) {
+    ClearLog();
+    RunReport start;
+    start.progressRange = static_cast<int>(files);
+    start.progressPosition = 1;
+    ShowRunReport(start);
+    ShowWindow(g_mainWindow, leg == "undrawn" ? SW_HIDE : SW_SHOW);
+    UpdateWindow(g_mainWindow);
+    const auto report = [&](int index, const std::wstring& name) {
+      ReportFileDone(index, name, static_cast<int>(files));
+    };
+    Run result;
+    RunBesideTheWindow([&] {
+      result = RunBareLoop(folder, floorFolder, width, height,
+                           leg == "idle" ? std::function<void(int, const std::wstring&)>() : report);
+    });
+    return result;
+  };
+  runLeg("fed");  // warms the caches and creates the outputs
+  for (int round = 1; round <= rounds; ++round) {
+    std::map<std::string, Run> results;
+    std::string order;
+    for (int leg = 0; leg < 3; ++leg) {
+      const char* name = legs[(leg + round) % 3];
+      results[name] = runLeg(name);
+      order += (order.empty() ? "" : ",") + std::string(name);
+    }
+    for (const auto& leg : results) {
+      if (leg.second.succeeded != leg.second.files)
+        return std::fprintf(stderr, "benchmark: not every file was written\n"), 1;
+    }
+    std::printf("drawing index=%d order=%s files=%d idle_ms=%.1f fed_ms=%.1f undrawn_ms=%.1f "
+                "idle_cpu_ms=%.1f fed_cpu_ms=%.1f undrawn_cpu_ms=%.1f\n",
+                round, order.c_str(), results["idle"].files, results["idle"].milliseconds,
+                results["fed"].milliseconds, results["undrawn"].milliseconds, results["idle"].cpuMs,
+                results["fed"].cpuMs, results["undrawn"].cpuMs);
+    std::fflush(stdout);
+  }
+  DestroyWindow(g_mainWindow);
+  return 0;
+}
+
+int TimeWindowOperations(int samples)
+{
+  if (!ShowMainWindow())
+    return 1;
+  RunReport start;
+  start.progressRange = samples;
+  ShowRunReport(start);
+  RunBesideTheWindow([samples] {
     const std::pair<const char*, std::function<void(int)>> operations[] = {
-        {"AppendLog", [](int index) { AppendLog(L"✓ photo_" + std::to_wstring(index) + L".jpg"); }},
-        {"SetProgress", [](int index) { SetProgress(index + 1); }},
+        {"FileReport",
+         [samples](int index) { ReportFileDone(index, L"photo_" + std::to_wstring(index) + L".jpg", samples); }},
         {"Sleep10", [](int) { Sleep(10); }},
     };
     for (const auto& operation : operations) {
@@ -328,14 +422,8 @@ int TimeWindowOperations(int samples)
       std::printf("window_op operation=%s samples=%d median_ms=%.4f max_ms=%.4f\n",
                   operation.first, samples, times[times.size() / 2], times.back());
     }
-    PostMessageW(g_mainWindow, WM_CLOSE, 0, 0);
   });
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  worker.join();
+  DestroyWindow(g_mainWindow);
   return 0;
 }
 
@@ -348,9 +436,12 @@ int wmain(int argc, wchar_t** argv)
     return TimeDiscovery(driver::WindowsPath(argv[2]), std::max(1, _wtoi(argv[3])));
   if (mode == L"window" && argc == 3)
     return TimeWindowOperations(std::max(2, _wtoi(argv[2])));
+  if (mode == L"drawing" && argc == 7)
+    return TimeDrawing(driver::WindowsPath(argv[2]), driver::WindowsPath(argv[3]), _wtoi(argv[4]),
+                       _wtoi(argv[5]), std::max(1, _wtoi(argv[6])));
   const int arguments = mode == L"paired" ? 8 : mode == L"soak" || mode == L"batch" ? 6 : 4;
   if (argc != arguments || (arguments == 4 && mode != L"first-line")) {
-    std::fprintf(stderr, "usage: benchmark paired|soak|batch|first-line|discovery|window ...\n");
+    std::fprintf(stderr, "usage: benchmark paired|soak|batch|first-line|discovery|drawing|window ...\n");
     return 2;
   }
   const std::wstring folder = driver::WindowsPath(argv[3]);

@@ -110,7 +110,7 @@ class Results:
 
 
 def overhead(results, out):
-    sleep, append, progress = (results.ops.get(op) for op in ("Sleep10", "AppendLog", "SetProgress"))
+    sleep, report = (results.ops.get(op) for op in ("Sleep10", "FileReport"))
     out.append("## The program's own overhead\n\nShare = (batch − bare loop − 10 ms × files) / "
                "batch in each pair of runs over the same files, the program in its window and the "
                "bare loop, alternating: the median and its 95 % order-statistic interval. Met when "
@@ -141,9 +141,8 @@ def overhead(results, out):
                      needed, fmt(sleep and 100 * sleep / batch), fmt(windows and 100 * windows)])
         cpu = [num(p, "worker_cpu_ms", "files") - num(p, "floor_cpu_ms", "files") for p in pairs
                if None not in (num(p, "worker_cpu_ms"), num(p, "floor_cpu_ms"))]
-        parts = [bare, sleep, median(cpu), append, progress]
-        columns.append([fmt(bare), fmt(sleep, 2, "+"), with_interval(cpu),
-                        fmt(append and progress and append + progress, 2, "+"),
+        parts = [bare, sleep, median(cpu), report]
+        columns.append([fmt(bare), fmt(sleep, 2, "+"), with_interval(cpu), fmt(report, 2, "+"),
                         fmt(None if None in parts else batch - sum(parts), 1, "+"),
                         f"**{fmt(batch)}**", with_interval(
                             [(num(p, "batch_ms") - num(p, "floor_ms")) / num(p, "files")
@@ -155,7 +154,8 @@ def overhead(results, out):
     names = ["the bare GDI+ loop (pairs)", "+ the 10 ms pause as Wine sleeps it (in-process)",
              "+ the worker's CPU beyond the loop's: `ListImageFiles`, the header check, the "
              "encoder lookup per file, the temporary file and its move (pairs)",
-             "+ the window's answers to the worker's `AppendLog` and `SetProgress` (in-process)",
+             "+ the window's answer to the worker's one report per file: its line and the bar's "
+             "next step (in-process)",
              "+ the rest: waiting for a core or the wineserver; the run's start and end",
              "**= the program in its window (pairs)**",
              "its overhead: batch − bare loop − 10 ms (pairs)",
@@ -165,6 +165,38 @@ def overhead(results, out):
                "window from a second thread, 50 ms apart as a file's work keeps them, median of 60.\n")
     table(out, ["", *SIZES.values()], [[name, *cells] for name, *cells in zip(names, *columns)])
     return targets
+
+
+def drawing(results, out):
+    rounds = results.of("drawing")
+    if not rounds:
+        return
+    out.append("## What the window's drawing costs a run\n\nThe bare loop over the same files at "
+               "height 100 on a second thread, beside the program's main window shown in the same "
+               "process, whose thread handles its messages as in a run. Three legs a round, their "
+               "order turning: the window idle; fed one report per file as a run feeds it (the "
+               "file's line and the bar's next step, one synchronous message); fed while hidden, "
+               "so that nothing is drawn. In ms per file: the median of the rounds' differences, "
+               "with its 95 % order-statistic interval. Wine's `null` display driver draws into "
+               "memory only: Windows' drawing, on a real display and with themes, costs other "
+               "amounts.\n")
+    def per_file(first, second, kind="ms"):
+        return [(num(r, f"{first}_{kind}") - num(r, f"{second}_{kind}")) / num(r, "files")
+                for r in rounds if None not in (num(r, f"{first}_{kind}"), num(r, f"{second}_{kind}"))]
+    idle = median(num(r, "idle_ms", "files") for r in rounds)
+    rows = [["the loop beside the idle window", fmt(idle), "—"],
+            ["+ the reports, drawing held off (hidden − idle)", with_interval(per_file("undrawn", "idle")),
+             with_interval(per_file("undrawn", "idle", "cpu_ms"))],
+            ["+ the drawing (fed − hidden)", with_interval(per_file("fed", "undrawn")),
+             with_interval(per_file("fed", "undrawn", "cpu_ms"))],
+            ["= fed, as in a run (fed − idle)", with_interval(per_file("fed", "idle")),
+             with_interval(per_file("fed", "idle", "cpu_ms"))]]
+    table(out, ["", f"wall, ms per file ({len(rounds)} rounds)", "the loop thread's CPU, ms per file"],
+          rows)
+    low, high = median_interval(per_file("fed", "undrawn"))
+    out.append(("The drawing costs the loop more than the rounds' noise: its interval lies above 0."
+                if low > 0 else "The drawing's cost to the loop is within the rounds' noise: its "
+                "interval holds 0.") + "\n")
 
 
 def speed(results, out):
@@ -277,7 +309,7 @@ def what_ran(results, out):
 
 def main():
     results, body, targets = Results(parse(sys.argv[1])), [], []
-    for section in (overhead, speed, quality, soak, scale, what_ran):
+    for section in (overhead, drawing, speed, quality, soak, scale, what_ran):
         targets += section(results, body) or []
     info = results.info
     quick = " --quick: few files, not figures to quote" if info.get("quick") == "1" else ""
