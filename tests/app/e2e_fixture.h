@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "quillmere_session.h"
+#include "support/run_log.h"
 
 // A run of a few hundred small files takes seconds; this leaves room for a slow machine.
 constexpr DWORD kRunTimeoutMs = 60000;
@@ -17,8 +18,6 @@ constexpr DWORD kExitTimeoutMs = 5000;
 // The quillmere.exe under test.
 void SetProgramPath(const std::wstring& path);
 
-// Lines of the program's log, compared in UTF-8 so that failures print readably.
-using Lines = std::vector<std::string>;
 Lines Greeting();
 std::string SelectedLine(const std::wstring& folder);
 
