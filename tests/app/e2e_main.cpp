@@ -8,9 +8,7 @@
 #include <string>
 
 #include "e2e_fixture.h"
-#include "support/kit_paths.h"
 #include "support/kit_test_run.h"
-#include "ui_driver.h"
 
 namespace {
 
@@ -44,9 +42,6 @@ void ActAsStandIn()
 
 }  // namespace
 
-// Usage: quillmere_e2e [path of quillmere.exe] [GoogleTest options]
-// Without a path, the program is the one ProgramPath() finds. A Linux path is taken as
-// drive Z:, as Wine does.
 int wmain(int argc, wchar_t** argv)
 {
   // No error dialog may wait for a click on an unattended PC; started programs inherit this.
@@ -54,11 +49,6 @@ int wmain(int argc, wchar_t** argv)
   ActAsStandIn();
   const auto started = std::chrono::steady_clock::now();
   testing::InitGoogleTest(&argc, argv);
-  if (argc > 2) {
-    std::fprintf(stderr, "usage: quillmere_e2e [quillmere.exe] [GoogleTest options]\n");
-    return 2;
-  }
-  SetProgramPath(argc == 2 ? driver::WindowsPath(argv[1]) : ProgramPath());
 
   // The tests write and decode images with GDI+; every image is gone before the shutdown.
   const Gdiplus::GdiplusStartupInput input;
