@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <gdiplus.h>
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/session_guards.h"
 #include "e2e_fixture.h"
 #include "support/kit_test_run.h"
 
@@ -51,15 +51,12 @@ int wmain(int argc, wchar_t** argv)
   testing::InitGoogleTest(&argc, argv);
 
   // The tests write and decode images with GDI+; every image is gone before the shutdown.
-  const Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
+  const GdiplusSession gdiplus;
+  if (!gdiplus.started) {
     std::fprintf(stderr, "GDI+ did not start\n");
     return 1;
   }
   const int result = RunKitTests();
-  Gdiplus::GdiplusShutdown(token);
-
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
   std::printf("end-to-end wall time: %.2f s\n", elapsed.count());
   return result;
