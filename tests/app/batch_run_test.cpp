@@ -16,26 +16,6 @@
 
 namespace {
 
-// The lines of a run over files, in their order; every file succeeds but those in failed.
-Lines RunLines(const std::string& sizeLine, const std::vector<std::wstring>& files,
-               const std::vector<std::wstring>& failed = {})
-{
-  Lines lines = {"开始处理图片...", sizeLine,
-                 "找到 " + std::to_string(files.size()) + " 个图片文件"};
-  size_t succeeded = 0;
-  for (const std::wstring& file : files) {
-    if (std::find(failed.begin(), failed.end(), file) != failed.end()) {
-      lines.push_back("✗ " + Utf8(file) + " 处理失败");
-    } else {
-      lines.push_back("✓ " + Utf8(file));
-      ++succeeded;
-    }
-  }
-  lines.push_back("处理完成! 成功: " + std::to_string(succeeded) + "/" +
-                  std::to_string(files.size()));
-  return lines;
-}
-
 // The greeting, then the given lines.
 Lines AfterGreeting(std::initializer_list<Lines> parts)
 {
@@ -105,7 +85,7 @@ TEST_F(BatchEndToEndTest, InitialSizesScaleEveryImageTo100PixelsHighInItsOwnForm
                       L"IMG_0001.JPG", L"DSC_0002.Jpeg", L"SCREEN.PNG", L"FAX.TIFF", L"broken.png"});
   ASSERT_EQ(files.size(), 10u);
   const Lines expected = AfterGreeting(
-      {{SelectedLine(folder.Path())}, RunLines("目标尺寸: 0 x 100", files, {L"broken.png"})});
+      {{SelectedLine(folder.Path())}, RunLog(0, 100, files, {L"broken.png"})});
   EXPECT_EQ(Log(), expected);
 
   const driver::ProgressState progress = App().Progress();
@@ -151,7 +131,7 @@ TEST_F(BatchEndToEndTest, FullWidthDigitsReadAsTheirValue)
 
   RunBatch("处理完成! 成功: 1/1");
   const Lines expected =
-      AfterGreeting({{SelectedLine(folder.Path())}, RunLines("目标尺寸: 200 x 0", {L"a.png"})});
+      AfterGreeting({{SelectedLine(folder.Path())}, RunLog(200, 0, {L"a.png"})});
   EXPECT_EQ(Log(), expected);
   const DecodedImage image = DecodeImage(folder.OutputOf(L"a.png"));
   ASSERT_TRUE(image.decoded);
@@ -192,8 +172,7 @@ TEST_F(BatchEndToEndTest, ClearLogDuringARunKeepsTheRunsLaterLines)
   EXPECT_FALSE(App().StartEnabled()) << "the run ended before the log was cleared";
   ASSERT_TRUE(App().WaitForRunEnd(kRunTimeoutMs));
 
-  const Lines run = RunLines("目标尺寸: 0 x 100",
-                             InListingOrder(folder.Path(), NumberedNames(kImages)));
+  const Lines run = RunLog(0, 100, InListingOrder(folder.Path(), NumberedNames(kImages)));
   const Lines log = Log();
   ASSERT_FALSE(log.empty());
   ASSERT_LT(log.size(), run.size()) << "the log was not cleared";
@@ -207,8 +186,7 @@ TEST_F(BatchEndToEndTest, StartPressedTwiceQuicklyStartsOneRun)
   TempFolder folder;
   WriteNumberedImages(folder.Path(), kImages);
   ChooseFolder(folder.Path());
-  const Lines run =
-      RunLines("目标尺寸: 0 x 100", InListingOrder(folder.Path(), NumberedNames(kImages)));
+  const Lines run = RunLog(0, 100, InListingOrder(folder.Path(), NumberedNames(kImages)));
   // A second run would have begun long before the first one's summary.
   const auto waitForSummary = [this] {
     const bool ended = App().WaitUntil(

@@ -2,19 +2,9 @@
 
 #include <algorithm>
 
+#include "support/kit_paths.h"
 #include "support/temp_folder.h"
 #include "support/test_images.h"
-
-namespace {
-
-std::wstring g_programPath;
-
-}  // namespace
-
-void SetProgramPath(const std::wstring& path)
-{
-  g_programPath = path;
-}
 
 Lines Greeting()
 {
@@ -67,15 +57,9 @@ std::vector<std::wstring> InListingOrder(const std::wstring& folder,
   return ordered;
 }
 
-void QuillmereTest::SetUp()
-{
-  ASSERT_FALSE(g_programPath.empty());
-  Restart();
-}
-
 void QuillmereTest::Restart()
 {
-  app_ = std::make_unique<driver::QuillmereSession>(g_programPath);
+  app_ = std::make_unique<driver::QuillmereSession>(ProgramPath());
 }
 
 void QuillmereTest::TearDown()

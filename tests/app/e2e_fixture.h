@@ -8,17 +8,13 @@
 #include <vector>
 
 #include "quillmere_session.h"
+#include "support/run_log.h"
 
 // A run of a few hundred small files takes seconds; this leaves room for a slow machine.
 constexpr DWORD kRunTimeoutMs = 60000;
 // Closing the window must end the process within this, even during a run.
 constexpr DWORD kExitTimeoutMs = 5000;
 
-// The quillmere.exe under test.
-void SetProgramPath(const std::wstring& path);
-
-// Lines of the program's log, compared in UTF-8 so that failures print readably.
-using Lines = std::vector<std::string>;
 Lines Greeting();
 std::string SelectedLine(const std::wstring& folder);
 
@@ -37,10 +33,10 @@ void WriteNumberedImages(const std::wstring& folder, int count);
 std::vector<std::wstring> InListingOrder(const std::wstring& folder,
                                          const std::vector<std::wstring>& names);
 
-// Each test drives a freshly started quillmere.exe, closed again at its end.
+// Each test drives a freshly started quillmere.exe (ProgramPath), closed again at its end.
 class QuillmereTest : public testing::Test {
  protected:
-  void SetUp() override;
+  void SetUp() override { Restart(); }
   void TearDown() override;
 
   driver::QuillmereSession& App() { return *app_; }

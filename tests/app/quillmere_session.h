@@ -5,19 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "app/control_ids.h"
 #include "ui_driver.h"
 
 // quillmere.exe as its user sees it: the main window, its controls and the folder picker.
 namespace driver {
 
-// Control ids, fixed by the window's design; the two labels have id 0.
-constexpr int kSelectFolderId = 1001;
-constexpr int kHeightEditId = 1002;
-constexpr int kWidthEditId = 1003;
-constexpr int kStartId = 1004;
-constexpr int kProgressId = 1005;
-constexpr int kLogListId = 1006;
-constexpr int kClearLogId = 1007;
+// The program's control ids, under the names the tests and the benchmark use.
+constexpr int kSelectFolderId = ID_SELECT_FOLDER;
+constexpr int kHeightEditId = ID_HEIGHT_EDIT;
+constexpr int kWidthEditId = ID_WIDTH_EDIT;
+constexpr int kStartId = ID_START;
+constexpr int kProgressId = ID_PROGRESS;
+constexpr int kLogListId = ID_LOG_LIST;
+constexpr int kClearLogId = ID_CLEAR_LOG;
 
 // How long a window, dialog or command may take to answer.
 constexpr DWORD kUiTimeoutMs = 10000;

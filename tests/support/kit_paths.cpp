@@ -91,12 +91,12 @@ std::wstring ProgramPath()
 
 std::wstring CorpusFolder()
 {
-  return KitPath(L"QUILLMERE_CORPUS", L"corpus");
+  return OwnFolder() + L"\\corpus";
 }
 
 std::wstring HostileImagesFolder()
 {
-  return KitPath(L"QUILLMERE_HOSTILE_IMAGES", L"hostile-images");
+  return OwnFolder() + L"\\hostile-images";
 }
 
 std::wstring HelperProgramPath(const wchar_t* name)

@@ -3,13 +3,13 @@
 
 // Where the test programs find what they use. In the test kit everything lies beside them:
 // the program, the images, and a "work" folder for their scratch folders. An environment
-// variable may name another place for each.
+// variable may name another program and another work folder.
 
 // The program under test: QUILLMERE_PROGRAM, or quillmere.exe beside this executable.
 std::wstring ProgramPath();
-// The public test images: QUILLMERE_CORPUS, or the folder "corpus" beside this executable.
+// The public test images: the folder "corpus" beside this executable.
 std::wstring CorpusFolder();
-// Images in forms the program cannot write: QUILLMERE_HOSTILE_IMAGES, or "hostile-images".
+// Images in forms the program cannot write: "hostile-images" beside this executable.
 std::wstring HostileImagesFolder();
 // A helper program that the kit keeps beside the test programs.
 std::wstring HelperProgramPath(const wchar_t* name);

@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -25,21 +24,14 @@ constexpr DWORD kLimitCheckMs = 200;
 std::atomic<int> g_outsideTheLimit{0};
 std::atomic<long long> g_notCountedMs{0};
 
-// The test being run, for the line that says where the limit stopped the run.
-constexpr char kBetweenTests[] = "(between tests)";
-std::mutex g_currentTestLock;
-std::string g_currentTest = kBetweenTests;
+// The test being run, for the line that says where the limit stopped the run. GoogleTest's
+// own current_test_info() is written without a lock as each test starts and ends, so the
+// limit's thread reads this one; a TestInfo lives as long as the process's tests do.
+std::atomic<const testing::TestInfo*> g_currentTest{nullptr};
 
-void SetCurrentTest(const std::string& name)
+std::string FullName(const testing::TestInfo& test)
 {
-  const std::lock_guard<std::mutex> hold(g_currentTestLock);
-  g_currentTest = name;
-}
-
-std::string CurrentTest()
-{
-  const std::lock_guard<std::mutex> hold(g_currentTestLock);
-  return g_currentTest;
+  return std::string(test.test_suite_name()) + "." + test.name();
 }
 
 // The results file, written through wide-character calls, so that it opens under any
@@ -85,7 +77,7 @@ class ResultsRecorder : public testing::EmptyTestEventListener {
  public:
   explicit ResultsRecorder(ResultsFile& results) : results_(results) {}
 
-  void OnTestStart(const testing::TestInfo& test) override { SetCurrentTest(FullName(test)); }
+  void OnTestStart(const testing::TestInfo& test) override { g_currentTest = &test; }
 
   void OnTestPartResult(const testing::TestPartResult& part) override
   {
@@ -103,7 +95,7 @@ class ResultsRecorder : public testing::EmptyTestEventListener {
     const char* verdict = result.Skipped() ? "SKIPPED" : result.Failed() ? "FAILED " : "PASSED ";
     results_.WriteLine(std::string(verdict) + " " + FullName(test) + " (" +
                        std::to_string(result.elapsed_time()) + " ms)");
-    SetCurrentTest(kBetweenTests);
+    g_currentTest = nullptr;
   }
 
   void OnTestProgramEnd(const testing::UnitTest& run) override
@@ -114,11 +106,6 @@ class ResultsRecorder : public testing::EmptyTestEventListener {
   }
 
  private:
-  static std::string FullName(const testing::TestInfo& test)
-  {
-    return std::string(test.test_suite_name()) + "." + test.name();
-  }
-
   ResultsFile& results_;
 };
 
@@ -168,8 +155,10 @@ void WatchTheLimit(unsigned long limitS, ResultsFile& results)
           g_notCountedMs.load();
       if (g_outsideTheLimit.load() > 0 || countedMs < static_cast<long long>(limitS) * 1000)
         continue;
+      const testing::TestInfo* const test = g_currentTest.load();
       const std::string line = Utf8(OwnFileName()) + ": stopped after its limit of " +
-                               std::to_string(limitS) + " s, during " + CurrentTest() + "; " +
+                               std::to_string(limitS) + " s, during " +
+                               (test ? FullName(*test) : "(between tests)") + "; " +
                                Utf8(kLimitVariable) + " sets the limit in seconds";
       std::fflush(stdout);
       std::fprintf(stderr, "\n%s\n", line.c_str());
