@@ -5,6 +5,7 @@
 
 #include "app/run_report_handler.h"
 #include "e2e_fixture.h"
+#include "support/run_log.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -33,18 +34,6 @@ void SendForeignMessages(HWND window)
   }
 }
 
-// The lines of a run over files that all succeed, at height 100.
-Lines SucceedingRunLines(const std::vector<std::wstring>& files)
-{
-  Lines lines = {"开始处理图片...", "目标尺寸: 0 x 100",
-                 "找到 " + std::to_string(files.size()) + " 个图片文件"};
-  for (const std::wstring& file : files)
-    lines.push_back("✓ " + Utf8(file));
-  lines.push_back("处理完成! 成功: " + std::to_string(files.size()) + "/" +
-                  std::to_string(files.size()));
-  return lines;
-}
-
 }  // namespace
 
 TEST_F(ForeignMessageTest, ChangeNothingWhileIdleOrDuringARun)
@@ -55,7 +44,7 @@ TEST_F(ForeignMessageTest, ChangeNothingWhileIdleOrDuringARun)
   ChooseFolder(folder.Path());
   Lines expected = Greeting();
   expected.push_back(SelectedLine(folder.Path()));
-  const Lines run = SucceedingRunLines(InListingOrder(folder.Path(), NumberedNames(kImages)));
+  const Lines run = RunLog(0, 100, InListingOrder(folder.Path(), NumberedNames(kImages)));
 
   const driver::ProgressState idle = App().Progress();
   ASSERT_NO_FATAL_FAILURE(SendForeignMessages(App().Window()));
