@@ -87,6 +87,14 @@ void SendRunReport(const RunReport& report)
   g_reportInFlight = nullptr;
 }
 
+void SendFileDone(const wchar_t* line, int index, int count)
+{
+  RunReport done;
+  done.line = line;
+  done.progressPosition = index + 1 < count ? index + 2 : 0;
+  SendRunReport(done);
+}
+
 LRESULT OnRunReportMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
   const RunReport* const report = g_reportInFlight;

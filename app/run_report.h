@@ -11,3 +11,7 @@ struct RunReport {
 // Called on a run's thread: has the window's thread carry out report, in one synchronous
 // message to the main window, and returns once it has. report need live only that long.
 void SendRunReport(const RunReport& report);
+
+// The report of a file's end, from a run over count files: the file's line, and the bar's
+// step for the next file, if there is one, so that each file costs one round trip.
+void SendFileDone(const wchar_t* line, int index, int count);

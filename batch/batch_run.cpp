@@ -88,12 +88,7 @@ void RunBatch(const std::wstring& folder)
     if (saved)
       ++succeeded;
     const std::wstring line = saved ? L"✓ " + name : L"✗ " + name + L" 处理失败";
-    // The file's line and the bar's step for the next file travel together, so each file
-    // costs one round trip to the window.
-    RunReport done;
-    done.line = line.c_str();
-    done.progressPosition = index + 1 < count ? index + 2 : 0;
-    SendRunReport(done);
+    SendFileDone(line.c_str(), index, count);
     Sleep(kPauseAfterFileMs);
   }
   Log(L"处理完成! 成功: " + std::to_wstring(succeeded) + L"/" + std::to_wstring(count));

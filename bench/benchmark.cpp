@@ -344,16 +344,6 @@ void RunBesideTheWindow(const std::function<void()>& work)
   worker.join();
 }
 
-// What a run reports when a file is done: its line, and the bar's step for the next file.
-void ReportFileDone(int index, const std::wstring& name, int files)
-{
-  const std::wstring line = L"✓ " + name;
-  RunReport done;
-  done.line = line.c_str();
-  done.progressPosition = index + 1 < files ? index + 2 : 0;
-  SendRunReport(done);
-}
-
 int TimeDrawing(const std::wstring& folder, const std::wstring& floorFolder, int width,
                 int height, int rounds)
 {
@@ -371,7 +361,7 @@ int TimeDrawing(const std::wstring& folder, const std::wstring& floorFolder, int
     ShowWindow(g_mainWindow, leg == "undrawn" ? SW_HIDE : SW_SHOW);
     UpdateWindow(g_mainWindow);
     const auto report = [&](int index, const std::wstring& name) {
-      ReportFileDone(index, name, static_cast<int>(files));
+      SendFileDone((L"✓ " + name).c_str(), index, static_cast<int>(files));
     };
     Run result;
     RunBesideTheWindow([&] {
@@ -414,7 +404,9 @@ int TimeWindowOperations(int samples)
   RunBesideTheWindow([samples] {
     const std::pair<const char*, std::function<void(int)>> operations[] = {
         {"FileReport",
-         [samples](int index) { ReportFileDone(index, L"photo_" + std::to_wstring(index) + L".jpg", samples); }},
+         [samples](int index) {
+           SendFileDone((L"✓ photo_" + std::to_wstring(index) + L".jpg").c_str(), index, samples);
+         }},
         {"Sleep10", [](int) { Sleep(10); }},
     };
     for (const auto& operation : operations) {
