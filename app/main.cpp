@@ -10,6 +10,34 @@ namespace {
 // Longer than any one file takes, however large: the window is gone meanwhile.
 constexpr DWORD kRunStopTimeoutMs = 30000;
 
+// Windows looks in a program's own folder first for any DLL that is not one of its known
+// DLLs, and this program is mostly started from wherever its zip was unpacked, often a
+// Downloads folder, where a browser may have left a "comctl32.dll" or a "gdiplus.dll".
+// Every later search, GDI+'s delay-load and Windows' own loads of shell extensions and
+// helpers included, looks in the system folder only.
+bool SearchDllsInTheSystemFolderOnly()
+{
+  return SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
+}
+
+// Registers the progress bar's class. comctl32 is loaded by hand, from the system folder,
+// rather than imported, since imports are found before the program can restrict the
+// search. It stays loaded for good: the class lives in it. Without it, or without the
+// function, the window's creation fails, as it would after a failed registration.
+void InitCommonControlsFromTheSystemFolder()
+{
+  const HMODULE comctl32 = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!comctl32)
+    return;
+  using InitCommonControlsExFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  const auto initCommonControlsEx = reinterpret_cast<InitCommonControlsExFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(comctl32, "InitCommonControlsEx")));
+  if (!initCommonControlsEx)
+    return;
+  const INITCOMMONCONTROLSEX commonControls = {sizeof(commonControls), ICC_PROGRESS_CLASS};
+  initCommonControlsEx(&commonControls);
+}
+
 void RunMessageLoop()
 {
   MSG message;
@@ -23,11 +51,11 @@ void RunMessageLoop()
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
+  if (!SearchDllsInTheSystemFolderOnly())
+    return 0;
   const ComApartment com;
   const GdiplusSession gdiplus;
-
-  INITCOMMONCONTROLSEX commonControls = {sizeof(commonControls), ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&commonControls);
+  InitCommonControlsFromTheSystemFolder();
 
   g_mainWindow = CreateMainWindow(instance, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   if (!g_mainWindow)
