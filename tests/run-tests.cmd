@@ -76,7 +76,7 @@ if /i "%temp_short%\%below_temp%"=="%kit_short%" (
 rem The programs of the kit and the folders of images they read. A missing program was
 rem most often taken away by an antivirus.
 set missing=
-for %%f in (quillmere.exe %test_programs% hold_file.exe corpus hostile-images) do (
+for %%f in (quillmere.exe %test_programs% hold_file.exe planted_library.dll corpus hostile-images) do (
   if not exist "%kit%%%f" call set "missing=%%missing%% %%f"
 )
 if defined missing set "refusal=missing from %kit%:%missing%. An antivirus has most likely quarantined what is missing: restore or allow it there, or unpack the whole zip again; then run run-tests.cmd again."

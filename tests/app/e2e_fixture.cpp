@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "support/kit_paths.h"
 #include "support/temp_folder.h"
 #include "support/test_images.h"
 
@@ -57,9 +56,9 @@ std::vector<std::wstring> InListingOrder(const std::wstring& folder,
   return ordered;
 }
 
-void QuillmereTest::Restart()
+void QuillmereTest::Restart(const std::wstring& program)
 {
-  app_ = std::make_unique<driver::QuillmereSession>(ProgramPath());
+  app_ = std::make_unique<driver::QuillmereSession>(program);
 }
 
 void QuillmereTest::TearDown()

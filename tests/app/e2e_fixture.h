@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "quillmere_session.h"
+#include "support/kit_paths.h"
 #include "support/run_log.h"
 
 // A run of a few hundred small files takes seconds; this leaves room for a slow machine.
@@ -40,8 +41,8 @@ class QuillmereTest : public testing::Test {
   void TearDown() override;
 
   driver::QuillmereSession& App() { return *app_; }
-  // Starts the program afresh, ending the previous one if it still runs.
-  void Restart();
+  // Starts program afresh, ending the previous one if it still runs.
+  void Restart(const std::wstring& program = ProgramPath());
   Lines Log() const;
   // Chooses folder through the picker and waits until the program has logged it.
   void ChooseFolder(const std::wstring& folder);
