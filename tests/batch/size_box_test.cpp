@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/globals.h"
 #include "batch/size_text.h"
 #include "support/temp_folder.h"
 #include "support/test_images.h"
@@ -41,6 +42,11 @@ TEST(SizeBox, TheRunReadsEachBoxAsItsNumber)
   TempFolder folder;
   WriteImage(folder.PathOf(L"a.png"), 8, 8, L"image/png");
   TestWindow window;
+  // The boxes show what is typed in the log's font, not the system's.
+  const LRESULT logFont = SendMessageW(g_logList, WM_GETFONT, 0, 0);
+  ASSERT_NE(logFont, 0);
+  EXPECT_EQ(SendMessageW(g_widthEdit, WM_GETFONT, 0, 0), logFont);
+  EXPECT_EQ(SendMessageW(g_heightEdit, WM_GETFONT, 0, 0), logFont);
   window.SetSizeTexts(L"\u3000１２", L"-7");
   window.RunBatch(folder.Path());
   const std::vector<std::string> lines = window.LogLines();

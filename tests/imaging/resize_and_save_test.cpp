@@ -85,6 +85,18 @@ TEST_F(ResizeAndSaveTest, SizesTheOutputAsAskedIncludingUpscaleAndStretch)
   ExpectOutput(L"line.png", 10, 1, "png");
   ASSERT_TRUE(ResizeNew(L"small.png", 50, 50, 500, 0));
   ExpectOutput(L"small.png", 500, 500, "png");
+
+  // Enlarged, two neighbours blend between them, where nearest-neighbour sampling would
+  // only repeat each one.
+  ASSERT_TRUE(ResizeNew(L"pair.png", 2, 1, 4, 0));
+  const int left = RedAt(folder.PathOf(L"pair.png"), 0, 0);
+  const int right = RedAt(folder.PathOf(L"pair.png"), 1, 0);
+  ASSERT_LT(left, right);
+  const auto blended = [&](int x) {
+    const int red = RedAt(folder.OutputOf(L"pair.png"), x, 0);
+    return left < red && red < right;
+  };
+  EXPECT_TRUE(blended(1) || blended(2));
 }
 
 TEST_F(ResizeAndSaveTest, SavesAgainOverAnEarlierOutput)

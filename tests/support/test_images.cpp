@@ -45,6 +45,15 @@ DecodedImage DecodeImage(const std::wstring& path)
   return {true, image.GetWidth(), image.GetHeight()};
 }
 
+int RedAt(const std::wstring& path, int x, int y)
+{
+  Gdiplus::Bitmap image(path.c_str(), FALSE);
+  Gdiplus::Color pixel;
+  if (image.GetLastStatus() != Gdiplus::Ok || image.GetPixel(x, y, &pixel) != Gdiplus::Ok)
+    return -1;
+  return pixel.GetR();
+}
+
 std::string FormatOf(const std::wstring& path)
 {
   const std::string head = ReadBytes(path).substr(0, 8);
