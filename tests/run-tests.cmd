@@ -58,8 +58,10 @@ exit /b
 
 rem Refusals come before anything runs, each on one line that says what to do.
 :check_where_it_runs
+rem cmd runs a batch file from a network (UNC) path, but cannot make that path its current
+rem folder, and this script runs the tests from its own folder.
 if "%kit:~0,2%"=="\\" (
-  set "refusal=it was started from the network path %kit%, which cmd cannot run it from. Copy the kit's folder to a folder of your own on this PC and run run-tests.cmd there."
+  set "refusal=it was started from the network path %kit%: cmd can run a batch file from a network path but cannot make one its current folder, which this script needs to run the tests from its own folder. Copy the kit's folder to a folder of your own on this PC and run run-tests.cmd there."
   exit /b
 )
 rem Explorer runs a file opened inside a zip from a copy in the temporary folder, often
