@@ -19,9 +19,9 @@ const std::string kEarlierOutput = "an earlier output";
 // About how long a virus scanner holds a file it has just seen written.
 constexpr DWORD kBriefHoldMs = 300;
 constexpr DWORD kLetGoTimeoutMs = 10000;
-// The README promises that a held earlier output is waited for about a second at most. A
-// run of two 40-pixel images that meets one has taken up to 1.5 s on two cores busy with
-// ten processes; this leaves room for a slower PC, and fails a wait of two seconds.
+// The user's guide promises that a held earlier output is waited for about a second at
+// most. A run of two 40-pixel images that meets one has taken up to 1.5 s on two cores busy
+// with ten processes; this leaves room for a slower PC, and fails a wait of two seconds.
 constexpr ULONGLONG kRunPastAHeldOutputMs = 2000;
 
 // A batch run that meets an earlier output held by another program, as one does on
