@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -15,15 +14,6 @@
 #include "support/test_images.h"
 
 namespace {
-
-// The greeting, then the given lines.
-Lines AfterGreeting(std::initializer_list<Lines> parts)
-{
-  Lines lines = Greeting();
-  for (const Lines& part : parts)
-    lines.insert(lines.end(), part.begin(), part.end());
-  return lines;
-}
 
 size_t CountStartingWith(const Lines& lines, const std::string& prefix)
 {

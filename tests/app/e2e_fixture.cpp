@@ -12,6 +12,14 @@ Lines Greeting()
           "支持格式: JPG, PNG, BMP, GIF, TIFF, WEBP"};
 }
 
+Lines AfterGreeting(std::initializer_list<Lines> parts)
+{
+  Lines lines = Greeting();
+  for (const Lines& part : parts)
+    lines.insert(lines.end(), part.begin(), part.end());
+  return lines;
+}
+
 std::string SelectedLine(const std::wstring& folder)
 {
   return "已选择目录: " + Utf8(folder);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@ constexpr DWORD kRunTimeoutMs = 60000;
 constexpr DWORD kExitTimeoutMs = 5000;
 
 Lines Greeting();
+// The greeting, then the given lines.
+Lines AfterGreeting(std::initializer_list<Lines> parts);
 std::string SelectedLine(const std::wstring& folder);
 
 struct ImageFile {

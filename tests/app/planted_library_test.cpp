@@ -100,7 +100,8 @@ TEST_F(PlantedLibraryTest, ADllBesideTheProgramIsNeverLoaded)
 {
   TempFolder programFolder;
   const std::wstring program = programFolder.PathOf(L"quillmere.exe");
-  ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), program.c_str(), TRUE)) << GetLastError();
+  ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), program.c_str(), TRUE))
+      << "error " << GetLastError();
   std::set<std::wstring> planted = {L"quillmere.exe"};
   for (const wchar_t* name : kPlantedNames) {
     const std::wstring fileName = std::wstring(name) + L".dll";
@@ -121,10 +122,7 @@ TEST_F(PlantedLibraryTest, ADllBesideTheProgramIsNeverLoaded)
   ChooseFolder(images.Path());
   const Lines run = RunLog(0, 100, InListingOrder(images.Path(), NumberedNames(3)));
   RunBatch(run.back());
-  Lines expected = Greeting();
-  expected.push_back(SelectedLine(images.Path()));
-  expected.insert(expected.end(), run.begin(), run.end());
-  EXPECT_EQ(Log(), expected);
+  EXPECT_EQ(Log(), AfterGreeting({{SelectedLine(images.Path())}, run}));
 
   ASSERT_TRUE(App().Close(kExitTimeoutMs)) << "the program did not exit on WM_CLOSE";
   EXPECT_EQ(App().Process().ExitCode(), 0u);
